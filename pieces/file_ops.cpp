@@ -1,0 +1,98 @@
+#include "pieces/file_ops.h"
+
+#include "pieces/file_error.h"
+
+std::int64_t FileLengthByPath(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        throw FileError(::GetLastError(), FileAction::Measure, path);
+    }
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+NamedFile OpenSourceForReading(const std::wstring& path) {
+    UniqueFile handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle) {
+        throw FileError(::GetLastError(), FileAction::Open, path);
+    }
+    return {std::move(handle), path};
+}
+
+std::int64_t FileLength(const NamedFile& file) {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.handle.Get(), &size)) {
+        throw FileError(::GetLastError(), FileAction::Measure, file.path);
+    }
+    return size.QuadPart;
+}
+
+namespace {
+
+UniqueFile CreateForWriting(const std::wstring& path, DWORD disposition) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+} // namespace
+
+NamedFile CreatePieceFile(const std::wstring& path) {
+    // Creating first and deleting only when a file is in the way costs one name look-up per
+    // piece in the usual case; with thousands of pieces, look-ups dominate.
+    UniqueFile handle = CreateForWriting(path, CREATE_NEW);
+    if (!handle && ::GetLastError() == ERROR_FILE_EXISTS) {
+        if (!::DeleteFileW(path.c_str())) {
+            throw FileError(::GetLastError(), FileAction::DeleteOld, path);
+        }
+        handle = CreateForWriting(path, CREATE_NEW);
+    }
+    if (!handle) {
+        throw FileError(::GetLastError(), FileAction::Create, path);
+    }
+    return {std::move(handle), path};
+}
+
+NamedFile CreateScriptFile(const std::wstring& path) {
+    UniqueFile handle = CreateForWriting(path, CREATE_ALWAYS);
+    if (!handle) {
+        throw FileError(::GetLastError(), FileAction::Create, path);
+    }
+    return {std::move(handle), path};
+}
+
+void ReadExactly(const NamedFile& file, void* data, DWORD size) {
+    auto* bytes = static_cast<unsigned char*>(data);
+    while (size > 0) {
+        DWORD read = 0;
+        if (!::ReadFile(file.handle.Get(), bytes, size, &read, nullptr)) {
+            throw FileError(::GetLastError(), FileAction::Read, file.path);
+        }
+        if (read == 0) {
+            // The source is open for reading only, so only an outside hand can have cut it.
+            throw FileError(ERROR_HANDLE_EOF, FileAction::Read, file.path);
+        }
+        bytes += read;
+        size -= read;
+    }
+}
+
+void WriteAll(const NamedFile& file, const void* data, DWORD size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(file.handle.Get(), bytes, size, &written, nullptr)) {
+            throw FileError(::GetLastError(), FileAction::Write, file.path);
+        }
+        if (written == 0) {
+            throw FileError(ERROR_WRITE_FAULT, FileAction::Write, file.path);
+        }
+        bytes += written;
+        size -= written;
+    }
+}
+
+void CloseWritten(NamedFile& file) {
+    if (!file.handle.Close()) {
+        throw FileError(::GetLastError(), FileAction::Finish, file.path);
+    }
+}

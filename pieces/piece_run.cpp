@@ -1,0 +1,117 @@
+#include "pieces/pieces.h"
+
+#include <algorithm>
+
+#include "pieces/block_copy.h"
+#include "pieces/file_error.h"
+#include "pieces/file_ops.h"
+#include "pieces/naming.h"
+#include "pieces/script_encoding.h"
+#include "pieces/script_text.h"
+
+namespace {
+
+// Shows the hourglass for its lifetime, so that an error leaves the pointer normal.
+class BusyPointer {
+public:
+    explicit BusyPointer(WindowOperations& window) : window_(window) { window_.SetBusy(true); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+    ~BusyPointer() { End(); }
+
+    void End() {
+        if (busy_) {
+            busy_ = false;
+            window_.SetBusy(false);
+        }
+    }
+
+private:
+    WindowOperations& window_;
+    bool busy_ = true;
+};
+
+// Nothing of this run may land on the source: no piece and no batch file of its name.
+void RefuseToOverwriteSource(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount) {
+    const std::wstring scriptPath = ScriptPath(stem);
+    const std::wstring extension = sourcePath.substr(std::min(stem.size(), sourcePath.size()));
+    const auto number = PieceNumberOf(extension);
+    const bool isPiece = number && *number <= pieceCount;
+    const bool isScript = ::CompareStringOrdinal(sourcePath.c_str(), -1, scriptPath.c_str(), -1, TRUE) == CSTR_EQUAL;
+    if (isPiece || isScript) {
+        throw RunError(ERROR_FILE_EXISTS,
+                       L"Die ausgewählte Datei " + Quoted(sourcePath) + L" trägt den Namen " +
+                           (isPiece ? L"eines Teils" : L"der Batch-Datei") +
+                           L", den das Zerlegen schreiben würde, und würde dabei überschrieben. "
+                           L"Es wurde nichts geschrieben. Bitte benennen Sie die Datei um.");
+    }
+}
+
+// Every name in the batch file is made of the source's name and ASCII, so this one check
+// guarantees that the whole text can be written.
+void RefuseUnwritableName(const std::wstring& sourcePath) {
+    const std::wstring name = NameOnly(sourcePath);
+    if (!EncodeForScript(name)) {
+        throw RunError(ERROR_NO_UNICODE_TRANSLATION,
+                       L"Der Dateiname " + Quoted(name) +
+                           L" enthält Zeichen, die nicht in die Batch-Datei geschrieben werden können. "
+                           L"Es wurde nichts geschrieben. Bitte benennen Sie die Datei um.");
+    }
+}
+
+void WriteScriptText(const NamedFile& script, const std::wstring& stem, std::int64_t pieceCount,
+                     const std::wstring& sourcePath) {
+    ComposeScriptLines(NameOnly(stem), pieceCount, NameOnly(sourcePath), [&](std::wstring_view line) {
+        std::string bytes = EncodeForScript(line).value();
+        bytes += "\r\n";
+        WriteAll(script, bytes.data(), static_cast<DWORD>(bytes.size()));
+    });
+}
+
+} // namespace
+
+void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, WindowOperations& window) {
+    if (pieceSize <= 0) {
+        throw RunError(ERROR_INVALID_PARAMETER, L"Die Dateigröße muss größer als 0 sein.");
+    }
+    if (FileLengthByPath(sourcePath) < pieceSize) {
+        window.ShowMessage(kSourceTooSmallMessage);
+        return;
+    }
+    BusyPointer busy(window);
+    const std::wstring stem = StemWithDot(sourcePath);
+
+    NamedFile source = OpenSourceForReading(sourcePath);
+    // Now that the source is open nobody can change it; its length from here on is final.
+    const std::int64_t length = FileLength(source);
+    if (length < pieceSize) {
+        throw RunError(ERROR_FILE_INVALID, L"Die Datei " + Quoted(sourcePath) +
+                                               L" wurde verändert, während sie ausgewählt wurde. "
+                                               L"Es wurde nichts geschrieben. Bitte versuchen Sie es erneut.");
+    }
+    const std::int64_t pieceCount = PieceCount(length, pieceSize);
+    RefuseToOverwriteSource(sourcePath, stem, pieceCount);
+    RefuseUnwritableName(sourcePath);
+
+    // The batch file is created now but filled only at the end: a run abandoned by an error
+    // leaves it empty, never with a line that joins half the pieces.
+    NamedFile script = CreateScriptFile(ScriptPath(stem));
+
+    for (std::int64_t number = 1, offset = 0; offset < length; ++number, offset += pieceSize) {
+        const std::wstring piecePath = stem + PieceNumberText(number);
+        window.SetProgressText(kProgressPrefix + piecePath);
+        window.RepaintNow();
+        NamedFile piece = CreatePieceFile(piecePath);
+        CopyBytes(std::min<std::int64_t>(length - offset, pieceSize), source, piece);
+        CloseWritten(piece);
+    }
+    source.handle.Reset();
+
+    WriteScriptText(script, stem, pieceCount, sourcePath);
+    CloseWritten(script);
+
+    window.SetProgressText(L" ");
+    busy.End();
+    window.RepaintNow();
+    window.ShowMessage(kSuccessMessage);
+}

@@ -1,0 +1,61 @@
+#include "pieces/script_text.h"
+
+#include "pieces/naming.h"
+
+namespace {
+
+bool ReadsBare(wchar_t c) {
+    if (c >= 0x80) {
+        // A no-break space becomes byte 0xFF in the OEM code pages, which the command
+        // interpreter takes for a separator.
+        return c != 0x00A0;
+    }
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'.' ||
+           c == L'_' || c == L'-';
+}
+
+} // namespace
+
+std::wstring ScriptName(std::wstring_view name) {
+    bool quoted = false;
+    std::wstring spelled;
+    spelled.reserve(name.size() + 2);
+    for (const wchar_t c : name) {
+        quoted = quoted || !ReadsBare(c);
+        spelled += c;
+        if (c == L'%') {
+            spelled += L'%'; // a batch file reads "%%" as one "%", inside quotes too
+        }
+    }
+    return quoted ? L'"' + spelled + L'"' : spelled;
+}
+
+void ComposeScriptLines(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName,
+                        const std::function<void(std::wstring_view line)>& emitLine) {
+    if (pieceCount <= 0) {
+        return;
+    }
+    const std::wstring target = ScriptName(sourceName);
+    const std::wstring command = L"copy /b ";
+    std::wstring line = command;
+    bool lineHasOperand = false;
+    for (std::int64_t number = 1; number <= pieceCount; ++number) {
+        const std::wstring piece = ScriptName(std::wstring(pieceNameStem) + PieceNumberText(number));
+        const std::size_t withPiece = line.size() + 3 + piece.size() + 1 + target.size();
+        if (lineHasOperand && withPiece > kMaxScriptLineLength) {
+            // "copy /b target + more target" appends to the file the earlier lines made.
+            line += L' ';
+            line += target;
+            emitLine(line);
+            line = command + target;
+        }
+        if (lineHasOperand) {
+            line += L" + ";
+        }
+        line += piece;
+        lineHasOperand = true;
+    }
+    line += L' ';
+    line += target;
+    emitLine(line);
+}

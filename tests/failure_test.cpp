@@ -1,0 +1,172 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+#include "file_fixtures.h"
+#include "pieces/pieces.h"
+#include "pieces/unique_handle.h"
+#include "recording_window.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+std::optional<RunError> RunCatching(const std::wstring& source, std::int32_t pieceSize, RecordingWindow& window) {
+    try {
+        WritePieceSet(source, pieceSize, window);
+    } catch (const RunError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+TEST(Refusal, NothingIsWrittenWhenTheRunWouldHitTheSourceOrCannotNameIt) {
+    const struct {
+        const wchar_t* name;
+        DWORD number;
+        const wchar_t* named; // what the message must name
+    } cases[] = {
+        {L"film.001", ERROR_FILE_EXISTS, L"film.001"},
+        {L"film.002", ERROR_FILE_EXISTS, L"film.002"},
+        {L"FILM.BAT", ERROR_FILE_EXISTS, L"FILM.BAT"},
+        {L"Kosten \u20AC.txt", ERROR_NO_UNICODE_TRANSLATION, L"Kosten \u20AC.txt"},
+        {L"\u65E5\u672C.txt", ERROR_NO_UNICODE_TRANSLATION, L"\u65E5\u672C.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string source = PatternBytes(2500);
+        WriteBytes(folder / c.name, source);
+        RecordingWindow window;
+
+        const auto error = RunCatching(folder / c.name, 1000, window);
+
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->Number(), c.number);
+        EXPECT_NE(error->Description().find(c.named), std::wstring::npos);
+        EXPECT_EQ(FileNames(folder.Path()), Names{c.name});
+        EXPECT_EQ(ReadBytes(folder / c.name), source);
+        EXPECT_EQ(window.calls, (Names{L"SetBusy on", L"SetBusy off"}));
+    }
+}
+
+TEST(Refusal, ANumberedSourceBeyondTheLastPieceIsSplitNormally) {
+    TempFolder folder;
+    const std::string source = PatternBytes(2000);
+    WriteBytes(folder / L"film.003", source);
+    RecordingWindow window;
+
+    WritePieceSet(folder / L"film.003", 1000, window);
+
+    EXPECT_EQ(ReadBytes(folder / L"film.003"), source);
+    EXPECT_EQ(ReadBytes(folder / L"film.bat"), "copy /b film.001 + film.002 film.003\r\n");
+}
+
+// Holds a file open without sharing, as another program would.
+struct Holder {
+    UniqueFile file;
+};
+
+TEST(FileFailure, ReachesTheCallerNamingTheFileAndLeavesTheRestAlone) {
+    const struct {
+        const char* what;
+        std::function<void(const TempFolder&, Holder&)> arrange;
+        DWORD number;
+        const wchar_t* named;
+    } cases[] = {
+        {"read-only old piece",
+         [](const TempFolder& f, Holder&) {
+             WriteBytes(f / L"f.002", "old");
+             ::SetFileAttributesW((f / L"f.002").c_str(), FILE_ATTRIBUTE_READONLY);
+         },
+         ERROR_ACCESS_DENIED, L"f.002"},
+        {"old piece held open",
+         [](const TempFolder& f, Holder& holder) {
+             WriteBytes(f / L"f.002", "old");
+             holder.file = UniqueFile(::CreateFileW((f / L"f.002").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+             ASSERT_TRUE(holder.file);
+         },
+         ERROR_SHARING_VIOLATION, L"f.002"},
+        {"batch file held open",
+         [](const TempFolder& f, Holder& holder) {
+             WriteBytes(f / L"f.bat", "old");
+             holder.file = UniqueFile(::CreateFileW((f / L"f.bat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+             ASSERT_TRUE(holder.file);
+         },
+         ERROR_SHARING_VIOLATION, L"f.bat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        const std::string source = PatternBytes(3000);
+        WriteBytes(folder / L"f.avi", source);
+        RecordingWindow window;
+        std::optional<RunError> error;
+        {
+            Holder holder;
+            c.arrange(folder, holder);
+            error = RunCatching(folder / L"f.avi", 1024, window);
+        }
+
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->Number(), c.number);
+        EXPECT_NE(error->Description().find(folder / c.named), std::wstring::npos) << error->Number();
+        EXPECT_EQ(ReadBytes(folder / L"f.avi"), source);
+        EXPECT_EQ(ReadBytes(folder / c.named), "old");
+        EXPECT_FALSE(Exists(folder / L"f.003"));
+        if (std::wstring(c.named) != L"f.bat") {
+            EXPECT_EQ(ReadBytes(folder / L"f.001"), source.substr(0, 1024)) << "finished pieces stay";
+            EXPECT_EQ(ReadBytes(folder / L"f.bat"), "") << "no half-finished join line";
+        }
+        EXPECT_EQ(window.calls.back(), L"SetBusy off");
+    }
+}
+
+TEST(FileFailure, MissingSourceIsNamedAndNothingIsWritten) {
+    TempFolder folder;
+    RecordingWindow window;
+
+    const auto error = RunCatching(folder / L"weg.avi", 1024, window);
+
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->Number(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_NE(error->Description().find(folder / L"weg.avi"), std::wstring::npos);
+    EXPECT_TRUE(FileNames(folder.Path()).empty());
+    EXPECT_TRUE(window.calls.empty());
+}
+
+// The test command mounts a small RAM disk and names it in KAVRO_SMALL_DISK.
+TEST(FileFailure, FullDiskIsReportedWithThePieceNamed) {
+    const char* smallDisk = std::getenv("KAVRO_SMALL_DISK");
+    if (smallDisk == nullptr || *smallDisk == '\0') {
+        GTEST_SKIP() << "KAVRO_SMALL_DISK names no small disk";
+    }
+    std::wstring unixPath(smallDisk, smallDisk + std::strlen(smallDisk));
+    for (auto& c : unixPath) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    TempFolder folder(L"Z:" + unixPath);
+    // The disk holds about 1 MiB: the source and a few pieces fit, the rest does not.
+    const std::string source = PatternBytes(600 * 1024);
+    WriteBytes(folder / L"voll.bin", source);
+    RecordingWindow window;
+
+    const auto error = RunCatching(folder / L"voll.bin", 100 * 1024, window);
+
+    ASSERT_TRUE(error.has_value());
+    EXPECT_TRUE(error->Number() == ERROR_DISK_FULL || error->Number() == ERROR_HANDLE_DISK_FULL) << error->Number();
+    EXPECT_NE(error->Description().find(folder / L"voll.0"), std::wstring::npos);
+    EXPECT_NE(error->Description().find(L"Speicherplatz"), std::wstring::npos);
+    EXPECT_EQ(ReadBytes(folder / L"voll.bin"), source);
+    EXPECT_EQ(ReadBytes(folder / L"voll.bat"), "");
+    EXPECT_EQ(window.calls.back(), L"SetBusy off");
+}
+
+} // namespace

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what building and testing Kavro on Debian 12 needs, and only what is missing.
+set -euo pipefail
+packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth imagemagick time)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
