@@ -18,3 +18,8 @@ private:
     std::uint32_t number_;
     std::wstring description_;
 };
+
+// How an error is shown to the user: its number, then its description.
+inline std::wstring ErrorMessageText(const RunError& error) {
+    return L"Fehler " + std::to_wstring(error.Number()) + L": " + error.Description();
+}
