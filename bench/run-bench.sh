@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Times kavro-bench (under Wine) against GNU split with the same piece size on the same
+# disk, alternating runs, and prints both medians and their ratio.
+# Usage: bash bench/run-bench.sh [RUNS] [SOURCE_MIB] [PIECE_MIB]
+set -euo pipefail
+runs=${1:-7}
+source_mib=${2:-1024}
+piece_mib=${3:-10}
+KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$KAVRO_ROOT"
+bash tools/setup-debian.sh
+source tools/wine-env.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target kavro-bench >/dev/null
+
+work="$KAVRO_ROOT/build/bench"
+mkdir -p "$work/kavro" "$work/split"
+source_file="$work/kavro/source.bin"
+if [ "$(stat -c %s "$source_file" 2>/dev/null || echo 0)" -ne $((source_mib * 1048576)) ]; then
+    head -c $((source_mib * 1048576)) /dev/urandom >"$source_file"
+fi
+piece_bytes=$((piece_mib * 1048576))
+bench_exe="$KAVRO_ROOT/build/windows/kavro-bench.exe"
+
+# A running server, started here, so that every run pays the same Wine start-up and its
+# CPU time can be counted with the run's own.
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wineserver -k 2>/dev/null || true
+wineserver -f -p &
+server=$!
+trap 'kill $server 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
+sleep 1
+server_cpu() { awk '{print $14 + $15}' "/proc/$server/stat"; }
+ticks=$(getconf CLK_TCK)
+
+clean() {
+    find "$work/kavro" -name 'source.[0-9]*' -delete
+    rm -f "$work/kavro/source.bat" "$work/split"/source.*
+    sync
+}
+
+run_kavro() {
+    local before after
+    before=$(server_cpu)
+    /usr/bin/time -f "%e %U %S" -o "$work/time.txt" wine "$bench_exe" "$source_file" "$piece_bytes" >/dev/null
+    after=$(server_cpu)
+    awk -v s=$((after - before)) -v t="$ticks" '{printf "%s %.3f\n", $1, $2 + $3 + s / t}' "$work/time.txt"
+}
+
+run_split() {
+    /usr/bin/time -f "%e %U %S" -o "$work/time.txt" split -b "$piece_bytes" -d -a 3 "$source_file" "$work/split/source."
+    awk '{printf "%s %.3f\n", $1, $2 + $3}' "$work/time.txt"
+}
+
+clean
+run_kavro >/dev/null # warm-up: page cache and Wine's DLLs
+clean
+: >"$work/kavro.txt"
+: >"$work/split.txt"
+for ((i = 1; i <= runs; i++)); do
+    run_kavro >>"$work/kavro.txt"
+    clean
+    run_split >>"$work/split.txt"
+    clean
+done
+
+median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+kw=$(cut -d' ' -f1 "$work/kavro.txt" | median)
+kc=$(cut -d' ' -f2 "$work/kavro.txt" | median)
+sw=$(cut -d' ' -f1 "$work/split.txt" | median)
+sc=$(cut -d' ' -f2 "$work/split.txt" | median)
+echo "source ${source_mib} MiB, pieces ${piece_mib} MiB, ${runs} alternating runs each"
+echo "kavro-bench (Wine): wall ${kw} s, CPU ${kc} s (median)"
+echo "GNU split -b:       wall ${sw} s, CPU ${sc} s (median)"
+awk -v kw="$kw" -v sw="$sw" -v kc="$kc" -v sc="$sc" \
+    'BEGIN {printf "ratio kavro/split: wall %.2f, CPU %.2f\n", kw / sw, (sc > 0 ? kc / sc : 0)}'

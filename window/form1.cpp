@@ -1,0 +1,236 @@
+#include "window/form1.h"
+
+#include <new>
+
+#include "window/layout.h"
+#include "window/resource_ids.h"
+#include "window/size_field.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+
+std::wstring TextOf(HWND control) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+HICON LoadProgramIcon(int size) {
+    return static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KAVRO), IMAGE_ICON, size, size, 0));
+}
+
+} // namespace
+
+Form1::~Form1() {
+    if (hwnd_) {
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+bool Form1::Create(HINSTANCE instance, int show) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_KAVRO));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    // The size is set at the window's real DPI once it exists (OnCreate).
+    if (!::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
+                           nullptr, instance, this)) {
+        return false;
+    }
+    ::ShowWindow(hwnd_, show);
+    ::UpdateWindow(hwnd_);
+    FocusSizeField();
+    return true;
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) {
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    // The window manager's frames are not ours to unwind: nothing may escape from here.
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_DRAWITEM:
+        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it, as dialogs do.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            focusBeforeDeactivation_ = ::GetFocus();
+        } else {
+            ::SetFocus(::IsChild(hwnd_, focusBeforeDeactivation_) ? focusBeforeDeactivation_ : txtGröße);
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (busy_) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        cmdEnd_Click();
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        break;
+    }
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool Form1::OnCreate() {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    HWND* const members[] = {&lblInfo, &lblDatgr, &txtGröße, &lblInfo1, &cmdOK, &cmdEnd, &Image1};
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const ControlSpec& control = kControls[i];
+        *members[i] = ::CreateWindowExW(control.exStyle, control.className, control.text,
+                                        WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, hwnd_,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        if (!*members[i]) {
+            return false;
+        }
+    }
+    ApplyLayout(::GetDpiForWindow(hwnd_));
+    return true;
+}
+
+void Form1::ApplyLayout(UINT dpi) {
+    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    windowFont_.Reset(CreateFontFor(kWindowFont, dpi));
+    sizeLabelFont_.Reset(CreateFontFor(kSizeLabelFont, dpi));
+    buttonFont_.Reset(CreateFontFor(kButtonFont, dpi));
+    for (const ControlSpec& control : kControls) {
+        HWND child = ::GetDlgItem(hwnd_, static_cast<int>(control.id));
+        ::SetWindowPos(child, nullptr, TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
+                       TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        if (control.font) {
+            const HFONT font = control.font == &kSizeLabelFont ? sizeLabelFont_.Get()
+                               : control.font == &kButtonFont  ? buttonFont_.Get()
+                                                               : windowFont_.Get();
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+
+    bigIcon_.Reset(LoadProgramIcon(::GetSystemMetricsForDpi(SM_CXICON, dpi)));
+    smallIcon_.Reset(LoadProgramIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+}
+
+void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyLayout(dpi);
+}
+
+void Form1::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem != Image1) {
+        return;
+    }
+    // The program icon's 16 x 16 image, stretched to the control at higher DPI.
+    UniqueIcon icon(LoadProgramIcon(16));
+    const RECT& box = item.rcItem;
+    ::FillRect(item.hDC, &box, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawIconEx(item.hDC, box.left, box.top, icon.Get(), box.right - box.left, box.bottom - box.top, 0, nullptr,
+                 DI_NORMAL);
+}
+
+void Form1::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) {
+        return;
+    }
+    // The one place where an action's errors end: reported, and the window goes on.
+    try {
+        switch (static_cast<ControlId>(id)) {
+        case ControlId::cmdOK:
+            cmdOK_Click();
+            break;
+        case ControlId::cmdEnd:
+            cmdEnd_Click();
+            break;
+        default:
+            break; // IDOK and IDCANCEL from Enter and Esc do nothing
+        }
+    } catch (const RunError& error) {
+        ReportError(ErrorMessageText(error));
+    } catch (const std::bad_alloc&) {
+        ReportError(ErrorMessageText(RunError(ERROR_NOT_ENOUGH_MEMORY, L"Nicht genügend Arbeitsspeicher.")));
+    } catch (const std::exception&) {
+        ReportError(ErrorMessageText(RunError(ERROR_INTERNAL_ERROR, L"Ein unerwarteter Fehler ist aufgetreten.")));
+    }
+}
+
+void Form1::ReportError(const std::wstring& text) {
+    SetProgressText(L" ");
+    SetBusy(false);
+    RepaintNow();
+    ShowMessage(text);
+}
+
+void Form1::cmdOK_Click() {
+    const std::int32_t size = PartSizeInBytes(TextOf(txtGröße), *this);
+    if (size <= 0) {
+        return;
+    }
+    const auto source = ChooseSourceFile(hwnd_, cmdStandarddialog);
+    if (!source) {
+        return;
+    }
+    WritePieceSet(*source, size, *this);
+}
+
+void Form1::cmdEnd_Click() { ::DestroyWindow(hwnd_); }
+
+void Form1::ShowMessage(const std::wstring& text) { ::MessageBoxW(hwnd_, text.c_str(), kCaption, MB_OK); }
+
+void Form1::SetBusy(bool busy) {
+    busy_ = busy;
+    ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void Form1::SetProgressText(const std::wstring& text) { ::SetWindowTextW(lblInfo1, text.c_str()); }
+
+void Form1::RepaintNow() {
+    ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Form1::FocusSizeField() { ::SetFocus(txtGröße); }

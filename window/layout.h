@@ -1,0 +1,59 @@
+#pragma once
+// The main window's controls as designed: kind, text, place and font, in twips
+// (1/1440 inch), converted to pixels at the window's DPI in one place.
+
+#include <windows.h>
+
+#include <array>
+
+// Control ids, kept away from IDOK and IDCANCEL, which the dialog keyboard handling sends
+// for Enter and Esc.
+enum class ControlId : int { lblInfo = 1001, lblDatgr, txtGröße, lblInfo1, cmdOK, cmdEnd, Image1 };
+
+struct FontSpec {
+    const wchar_t* face;
+    int centipoints;
+    bool bold;
+};
+
+inline constexpr FontSpec kWindowFont{L"MS Sans Serif", 825, false};
+inline constexpr FontSpec kSizeLabelFont{L"MS Sans Serif", 975, true};
+inline constexpr FontSpec kButtonFont{L"MS Sans Serif", 825, true};
+
+struct ControlSpec {
+    ControlId id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    int left, top, width, height; // twips
+    const FontSpec* font;         // nullptr: the control draws no text
+};
+
+inline constexpr int kClientWidthTwips = 6465;
+inline constexpr int kClientHeightTwips = 4800;
+
+inline constexpr wchar_t kDescription[] =
+    L"Das Programm kopiert den Inhalt einer großen Datei, name.typ, in zahlreiche kleine Dateien, "
+    L"name.001, name.002 usw. Gleichzeitig wird eine DOS-BATCH - Datei , name.bat, erstellt, mit der "
+    L"die Ursprungsdatei wieder zusammengesetzt werden kann. ";
+
+// In tab order: the order of creation is the order Tab moves in.
+inline constexpr std::array<ControlSpec, 7> kControls{{
+    {ControlId::lblInfo, L"STATIC", kDescription, SS_LEFT | SS_NOPREFIX, 0, 960, 120, 4095, 1215, &kWindowFont},
+    {ControlId::lblDatgr, L"STATIC", L"Dateigröße in kB:", SS_LEFT | SS_NOPREFIX, 0, 315, 1920, 1815, 255,
+     &kSizeLabelFont},
+    {ControlId::txtGröße, L"EDIT", L"", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 2520, 1800, 1695,
+     375, &kWindowFont},
+    {ControlId::lblInfo1, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, 480, 2520, 5175, 975, &kWindowFont},
+    {ControlId::cmdOK, L"BUTTON", L"Datei auswählen und kopieren", WS_TABSTOP | BS_PUSHBUTTON, 0, 360, 3840, 3015, 495,
+     &kButtonFont},
+    {ControlId::cmdEnd, L"BUTTON", L"Ende", WS_TABSTOP | BS_PUSHBUTTON, 0, 4560, 3840, 1215, 495, &kButtonFont},
+    {ControlId::Image1, L"STATIC", L"", SS_OWNERDRAW, 0, 360, 480, 240, 240, nullptr},
+}};
+
+// Twips to pixels at dpi, rounded to the nearest pixel.
+inline int TwipsToPixels(int twips, UINT dpi) { return ::MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+// A font of the given spec for dpi.
+HFONT CreateFontFor(const FontSpec& spec, UINT dpi);
