@@ -11,5 +11,6 @@ struct SourceFileDialog {
 };
 
 // Shows the modal file-open dialog "Datei auswählen" over owner (existing files only) and
-// gives the chosen file's full path; nothing on cancel or on any failure of the dialog.
+// gives the chosen file's full path; nothing on cancel or on any failure of the dialog, without a
+// message and without throwing. Only a chosen file replaces the remembered name.
 std::optional<std::wstring> ChooseSourceFile(HWND owner, SourceFileDialog& cmdStandarddialog);
