@@ -28,8 +28,9 @@ bench_exe="$KAVRO_ROOT/build/windows/kavro-bench.exe"
 wineserver -k 2>/dev/null || true
 wineserver -f -p &
 server=$!
-trap 'kill $server 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
-sleep 1
+trap 'wineserver -k 2>/dev/null; kill $server 2>/dev/null || true' EXIT
+# Wine's services start with the first program and outlive it: give them no terminal or pipe.
+wine cmd /c exit </dev/null >/dev/null 2>&1
 server_cpu() { awk '{print $14 + $15}' "/proc/$server/stat"; }
 ticks=$(getconf CLK_TCK)
 

@@ -1,0 +1,112 @@
+#include "form_fixture.h"
+
+#include <stdexcept>
+
+#include "dialog_driver.h"
+
+namespace {
+
+LRESULT CALLBACK AnswerMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const auto window = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = {};
+        wchar_t title[64] = {};
+        ::GetClassNameW(window, className, 16);
+        ::GetWindowTextW(window, title, 64);
+        if (std::wstring(className) == L"#32770") {
+            FormFixture::Dialogs().push_back(title);
+        }
+        if (std::wstring(className) == L"#32770" && std::wstring(title) == Form1::kCaption) {
+            FormFixture::Messages().push_back(MessageBoxText(window));
+            ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+FormFixture::FormFixture() {
+    Messages().clear();
+    Dialogs().clear();
+    hook_ = ::SetWindowsHookExW(WH_CBT, AnswerMessageBoxes, nullptr, ::GetCurrentThreadId());
+    if (!form_.Create(::GetModuleHandleW(nullptr), SW_SHOWNORMAL)) {
+        throw std::runtime_error("the main window could not be created");
+    }
+    ::SetForegroundWindow(form_.Handle());
+    Pump();
+}
+
+FormFixture::~FormFixture() {
+    ::UnhookWindowsHookEx(hook_);
+    if (::IsWindow(form_.Handle())) {
+        ::DestroyWindow(form_.Handle());
+    }
+    // Eat the WM_QUIT that closing the window leaves behind.
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+std::wstring FormFixture::Text(ControlId id) const {
+    wchar_t text[512] = {};
+    ::GetWindowTextW(Control(id), text, 512);
+    return text;
+}
+
+void FormFixture::Click(ControlId id) {
+    ::SendMessageW(Control(id), BM_CLICK, 0, 0);
+    Pump();
+}
+
+void FormFixture::Pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam)); // leave it for the test to see
+            return;
+        }
+        if (!::IsWindow(form_.Handle()) || !::IsDialogMessageW(form_.Handle(), &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
+std::vector<std::wstring>& FormFixture::Messages() {
+    static std::vector<std::wstring> messages;
+    return messages;
+}
+
+std::vector<std::wstring>& FormFixture::Dialogs() {
+    static std::vector<std::wstring> dialogs;
+    return dialogs;
+}
+
+DialogAnswer::DialogAnswer(std::wstring path) : path_(std::move(path)) {
+    thread_ = ::CreateThread(
+        nullptr, 0,
+        [](void* self) -> DWORD {
+            auto& answer = *static_cast<DialogAnswer*>(self);
+            HWND dialog = WaitForWindow(L"Datei auswählen", 15000);
+            if (!dialog) {
+                return 0;
+            }
+            answer.shown_ = true;
+            answer.offered_ = DialogFileName(dialog);
+            if (answer.path_.empty()) {
+                CancelDialog(dialog);
+            } else {
+                SetDialogFileName(dialog, answer.path_);
+                ConfirmDialog(dialog);
+            }
+            WaitUntilClosed(dialog, 15000);
+            return 0;
+        },
+        this, 0, nullptr);
+}
+
+DialogAnswer::~DialogAnswer() {
+    ::WaitForSingleObject(thread_, 30000);
+    ::CloseHandle(thread_);
+}
