@@ -17,23 +17,13 @@ struct Expected {
     int left, top, width, height; // twips, as designed
 };
 
-// Every control's place as designed, checked against the real window at its DPI (the test
-// command runs this once more with Wine set to 144 DPI).
-TEST(FormLayout, ControlsSitWhereTheDesignPutsThem) {
-    FormFixture form;
-    const UINT dpi = ::GetDpiForWindow(form.Window());
-    if (const char* expected = std::getenv("KAVRO_EXPECT_DPI")) {
-        ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(expected)));
-    }
+// Every control's place and the fonts as designed, checked against the real window at dpi.
+void ExpectLayoutAt(const FormFixture& form, UINT dpi) {
     const auto px = [dpi](int twips) { return (twips * static_cast<int>(dpi) + 720) / 1440; };
     RECT client{};
     ::GetClientRect(form.Window(), &client);
     EXPECT_EQ(client.right, px(6465));
     EXPECT_EQ(client.bottom, px(4800));
-    if (dpi == 96) {
-        EXPECT_EQ(client.right, 431);
-        EXPECT_EQ(client.bottom, 320);
-    }
     const Expected controls[] = {
         {ControlId::lblInfo, L"Static", 960, 120, 4095, 1215},  {ControlId::lblDatgr, L"Static", 315, 1920, 1815, 255},
         {ControlId::txtGröße, L"Edit", 2520, 1800, 1695, 375},  {ControlId::lblInfo1, L"Static", 480, 2520, 5175, 975},
@@ -55,12 +45,41 @@ TEST(FormLayout, ControlsSitWhereTheDesignPutsThem) {
         ::GetClassNameW(control, className, 16);
         EXPECT_EQ(_wcsicmp(className, c.className), 0);
     }
-    // Fonts follow the DPI: 8.25 pt is 11 pixels at 96 DPI.
-    LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form.Control(ControlId::cmdOK), WM_GETFONT, 0, 0)),
-                 sizeof font, &font);
-    EXPECT_EQ(-font.lfHeight, static_cast<LONG>((825 * dpi + 3600) / 7200));
-    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    const std::pair<ControlId, int> fonts[] = {{ControlId::cmdOK, 825}, {ControlId::lblDatgr, 975}};
+    for (const auto& [id, centipoints] : fonts) {
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form.Control(id), WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_EQ(-font.lfHeight, static_cast<LONG>((centipoints * dpi + 3600) / 7200));
+        EXPECT_EQ(font.lfWeight, FW_BOLD);
+    }
+}
+
+// The test command runs this once more with Wine set to 144 DPI.
+TEST(FormLayout, ControlsSitWhereTheDesignPutsThem) {
+    FormFixture form;
+    const UINT dpi = ::GetDpiForWindow(form.Window());
+    if (const char* expected = std::getenv("KAVRO_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(expected)));
+    }
+    ExpectLayoutAt(form, dpi);
+    if (dpi == 96) {
+        RECT client{};
+        ::GetClientRect(form.Window(), &client);
+        EXPECT_EQ(client.right, 431);
+        EXPECT_EQ(client.bottom, 320);
+    }
+}
+
+// Moved to a screen of another DPI, the window takes Windows' suggested frame and lays out anew.
+TEST(FormLayout, FollowsADpiChange) {
+    FormFixture form;
+    RECT frame{100, 100, 100, 100};
+    frame.right += 6465 * 144 / 1440;
+    frame.bottom += 4800 * 144 / 1440;
+    ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongPtrW(form.Window(), GWL_STYLE)), FALSE, 0,
+                               144);
+    ::SendMessageW(form.Window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&frame));
+    ExpectLayoutAt(form, 144);
 }
 
 // Runs the layout test again in a child process with Wine set to 144 DPI.

@@ -20,6 +20,14 @@ fi
 ctest --preset native 2>&1 | tee build/native-tests.log
 xvfb-run -a ctest --preset windows 2>&1 | tee build/windows-tests.log
 
+# The README's picture of the window (a fresh Wine server on the new display), and the
+# release archive.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+xvfb-run -a -s "-screen 0 640x480x24" bash tools/screenshot.sh docs/kavro-window.png ||
+    echo "Could not take the screenshot of the window."
+(cd build/windows && cpack -G ZIP >/dev/null) && echo "Release archive: $(ls build/windows/Kavro-*-win64.zip)"
+
 wineserver -k 2>/dev/null
 mountpoint -q "$small_disk" && umount "$small_disk"
 

@@ -129,10 +129,7 @@ bool Form1::OnCreate() {
 }
 
 void Form1::ApplyLayout(UINT dpi) {
-    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeClient(TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi), dpi);
 
     windowFont_.Reset(CreateFontFor(kWindowFont, dpi));
     sizeLabelFont_.Reset(CreateFontFor(kSizeLabelFont, dpi));
@@ -154,6 +151,22 @@ void Form1::ApplyLayout(UINT dpi) {
     smallIcon_.Reset(LoadProgramIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
     ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+}
+
+void Form1::ResizeClient(int width, int height, UINT dpi) {
+    RECT frame{0, 0, width, height};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    const auto resize = [this](int frameWidth, int frameHeight) {
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, frameWidth, frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    resize(frame.right - frame.left, frame.bottom - frame.top);
+    // Where the frame is not drawn at the window's DPI (older systems, Wine), correct by what
+    // the client area really came out as.
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (client.right != width || client.bottom != height) {
+        resize(frame.right - frame.left + width - client.right, frame.bottom - frame.top + height - client.bottom);
+    }
 }
 
 void Form1::OnDpiChanged(UINT dpi, const RECT& suggested) {

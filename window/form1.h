@@ -38,6 +38,7 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void ApplyLayout(UINT dpi);
+    void ResizeClient(int width, int height, UINT dpi);
     void ReportError(const std::wstring& text);
 
     void cmdOK_Click();
