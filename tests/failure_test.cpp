@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <optional>
 
 #include "file_fixtures.h"
@@ -67,51 +66,33 @@ TEST(Refusal, ANumberedSourceBeyondTheLastPieceIsSplitNormally) {
     EXPECT_EQ(ReadBytes(folder / L"film.bat"), "copy /b film.001 + film.002 film.003\r\n");
 }
 
-// Holds a file open without sharing, as another program would.
-struct Holder {
-    UniqueFile file;
-};
-
 TEST(FileFailure, ReachesTheCallerNamingTheFileAndLeavesTheRestAlone) {
+    enum class Block { ReadOnly, HeldOpen };
     const struct {
-        const char* what;
-        std::function<void(const TempFolder&, Holder&)> arrange;
+        const wchar_t* named; // the old file in the way
+        Block block;
         DWORD number;
-        const wchar_t* named;
     } cases[] = {
-        {"read-only old piece",
-         [](const TempFolder& f, Holder&) {
-             WriteBytes(f / L"f.002", "old");
-             ::SetFileAttributesW((f / L"f.002").c_str(), FILE_ATTRIBUTE_READONLY);
-         },
-         ERROR_ACCESS_DENIED, L"f.002"},
-        {"old piece held open",
-         [](const TempFolder& f, Holder& holder) {
-             WriteBytes(f / L"f.002", "old");
-             holder.file = UniqueFile(::CreateFileW((f / L"f.002").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-             ASSERT_TRUE(holder.file);
-         },
-         ERROR_SHARING_VIOLATION, L"f.002"},
-        {"batch file held open",
-         [](const TempFolder& f, Holder& holder) {
-             WriteBytes(f / L"f.bat", "old");
-             holder.file = UniqueFile(::CreateFileW((f / L"f.bat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-             ASSERT_TRUE(holder.file);
-         },
-         ERROR_SHARING_VIOLATION, L"f.bat"},
+        {L"f.002", Block::ReadOnly, ERROR_ACCESS_DENIED},
+        {L"f.002", Block::HeldOpen, ERROR_SHARING_VIOLATION},
+        {L"f.bat", Block::HeldOpen, ERROR_SHARING_VIOLATION},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << c.number);
         TempFolder folder;
         const std::string source = PatternBytes(3000);
         WriteBytes(folder / L"f.avi", source);
+        WriteBytes(folder / c.named, "old");
         RecordingWindow window;
         std::optional<RunError> error;
-        {
-            Holder holder;
-            c.arrange(folder, holder);
+        if (c.block == Block::ReadOnly) {
+            ::SetFileAttributesW((folder / c.named).c_str(), FILE_ATTRIBUTE_READONLY);
+            error = RunCatching(folder / L"f.avi", 1024, window);
+        } else {
+            // Held open without sharing, as another program would.
+            UniqueFile holder(::CreateFileW((folder / c.named).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(holder);
             error = RunCatching(folder / L"f.avi", 1024, window);
         }
 
@@ -124,6 +105,8 @@ TEST(FileFailure, ReachesTheCallerNamingTheFileAndLeavesTheRestAlone) {
         if (std::wstring(c.named) != L"f.bat") {
             EXPECT_EQ(ReadBytes(folder / L"f.001"), source.substr(0, 1024)) << "finished pieces stay";
             EXPECT_EQ(ReadBytes(folder / L"f.bat"), "") << "no half-finished join line";
+        } else {
+            EXPECT_FALSE(Exists(folder / L"f.001")) << "no piece without its batch file";
         }
         EXPECT_EQ(window.calls.back(), L"SetBusy off");
     }
