@@ -2,6 +2,14 @@
 
 #include "pieces/file_error.h"
 
+namespace {
+
+WriteFaultForTesting writeFault = nullptr;
+
+} // namespace
+
+void InjectWriteFault(WriteFaultForTesting fault) { writeFault = fault; }
+
 std::int64_t FileLengthByPath(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
@@ -78,6 +86,14 @@ void ReadExactly(const NamedFile& file, void* data, DWORD size) {
 
 void WriteAll(const NamedFile& file, const void* data, DWORD size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
+    if (writeFault) {
+        if (const DWORD code = writeFault(file.path, size)) {
+            // As on a disk that fills up in the middle of a write: half lands, then it fails.
+            DWORD written = 0;
+            ::WriteFile(file.handle.Get(), bytes, size / 2, &written, nullptr);
+            throw FileError(code, FileAction::Write, file.path);
+        }
+    }
     while (size > 0) {
         DWORD written = 0;
         if (!::WriteFile(file.handle.Get(), bytes, size, &written, nullptr)) {
@@ -88,6 +104,13 @@ void WriteAll(const NamedFile& file, const void* data, DWORD size) {
         }
         bytes += written;
         size -= written;
+    }
+}
+
+void EmptyFile(const NamedFile& file) {
+    LARGE_INTEGER start{};
+    if (::SetFilePointerEx(file.handle.Get(), start, nullptr, FILE_BEGIN)) {
+        ::SetEndOfFile(file.handle.Get());
     }
 }
 

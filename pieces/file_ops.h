@@ -9,6 +9,11 @@
 
 #include "pieces/unique_handle.h"
 
+// For tests: called before every write with the file and the bytes about to be written; a
+// non-zero result makes that write fail half-way with it as the Windows error code.
+using WriteFaultForTesting = DWORD (*)(const std::wstring& path, DWORD bytes);
+void InjectWriteFault(WriteFaultForTesting fault);
+
 // An open file together with the path that error messages name.
 struct NamedFile {
     UniqueFile handle;
@@ -35,6 +40,9 @@ void ReadExactly(const NamedFile& file, void* data, DWORD size);
 
 // Writes all size bytes at the file's position.
 void WriteAll(const NamedFile& file, const void* data, DWORD size);
+
+// Cuts a file that was written back to nothing, as far as Windows lets it.
+void EmptyFile(const NamedFile& file);
 
 // Closes a file that was written; a failure here can mean lost data, so it is an error.
 void CloseWritten(NamedFile& file);

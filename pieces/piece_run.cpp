@@ -59,13 +59,17 @@ void RefuseUnwritableName(const std::wstring& sourcePath) {
     }
 }
 
+// All or nothing: a batch file cut short by a failed write would join a shortened file, so
+// on failure it is emptied again.
 void WriteScriptText(const NamedFile& script, const std::wstring& stem, std::int64_t pieceCount,
                      const std::wstring& sourcePath) {
-    ComposeScriptLines(NameOnly(stem), pieceCount, NameOnly(sourcePath), [&](std::wstring_view line) {
-        std::string bytes = EncodeForScript(line).value();
-        bytes += "\r\n";
+    const std::string bytes = EncodeForScript(ScriptText(NameOnly(stem), pieceCount, NameOnly(sourcePath))).value();
+    try {
         WriteAll(script, bytes.data(), static_cast<DWORD>(bytes.size()));
-    });
+    } catch (const RunError&) {
+        EmptyFile(script);
+        throw;
+    }
 }
 
 } // namespace

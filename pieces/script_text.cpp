@@ -30,32 +30,40 @@ std::wstring ScriptName(std::wstring_view name) {
     return quoted ? L'"' + spelled + L'"' : spelled;
 }
 
-void ComposeScriptLines(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName,
-                        const std::function<void(std::wstring_view line)>& emitLine) {
-    if (pieceCount <= 0) {
-        return;
+std::size_t ScriptWidth(std::wstring_view text) {
+    std::size_t width = 0;
+    for (const wchar_t c : text) {
+        width += c < 0x80 ? 1 : 3;
     }
-    const std::wstring target = ScriptName(sourceName);
+    return width;
+}
+
+std::wstring ScriptText(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName) {
+    if (pieceCount <= 0) {
+        return {};
+    }
+    const std::wstring target = L' ' + ScriptName(sourceName);
     const std::wstring command = L"copy /b ";
+    std::wstring text;
     std::wstring line = command;
+    std::size_t width = ScriptWidth(line);
     bool lineHasOperand = false;
     for (std::int64_t number = 1; number <= pieceCount; ++number) {
         const std::wstring piece = ScriptName(std::wstring(pieceNameStem) + PieceNumberText(number));
-        const std::size_t withPiece = line.size() + 3 + piece.size() + 1 + target.size();
-        if (lineHasOperand && withPiece > kMaxScriptLineLength) {
+        const std::size_t pieceWidth = ScriptWidth(piece);
+        if (lineHasOperand && width + 3 + pieceWidth + ScriptWidth(target) > kMaxScriptLineLength) {
             // "copy /b target + more target" appends to the file the earlier lines made.
-            line += L' ';
-            line += target;
-            emitLine(line);
-            line = command + target;
+            text += line + target + L"\r\n";
+            line = command + target.substr(1);
+            width = ScriptWidth(line);
         }
         if (lineHasOperand) {
             line += L" + ";
+            width += 3;
         }
         line += piece;
+        width += pieceWidth;
         lineHasOperand = true;
     }
-    line += L' ';
-    line += target;
-    emitLine(line);
+    return text + line + target + L"\r\n";
 }

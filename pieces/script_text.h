@@ -1,10 +1,9 @@
 #pragma once
 // The text of the batch file that joins the pieces with "copy /b". Plain text work, no
-// Windows API; the caller encodes and writes the lines.
+// Windows API; the caller encodes and writes it.
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +15,11 @@ inline constexpr std::size_t kMaxScriptLineLength = 8191;
 // letters), else in double quotes; "%" is always doubled.
 std::wstring ScriptName(std::wstring_view name);
 
-// Calls emitLine, in order, with each line (without its line end) of the batch file that
-// joins pieces pieceNameStem + 001 ... + PieceNumberText(pieceCount) into sourceName.
-// One line while it fits; longer lists go on in lines that append to the file the first made.
-void ComposeScriptLines(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName,
-                        const std::function<void(std::wstring_view line)>& emitLine);
+// How many characters text may take in a batch line: a non-ASCII character counts three,
+// since the command interpreter may measure the line in encoded bytes (up to three each).
+std::size_t ScriptWidth(std::wstring_view text);
+
+// The batch file's text, lines ended by CR LF, that joins pieces pieceNameStem + 001 ...
+// + PieceNumberText(pieceCount) into sourceName. One line while it fits; a longer list goes
+// on in lines that append to the file the first one made.
+std::wstring ScriptText(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "file_fixtures.h"
+#include "pieces/file_ops.h"
 #include "pieces/pieces.h"
 #include "pieces/unique_handle.h"
 #include "recording_window.h"
@@ -109,6 +110,50 @@ TEST(FileFailure, ReachesTheCallerNamingTheFileAndLeavesTheRestAlone) {
             EXPECT_FALSE(Exists(folder / L"f.001")) << "no piece without its batch file";
         }
         EXPECT_EQ(window.calls.back(), L"SetBusy off");
+        for (const wchar_t* name : {L"f.avi", L"f.bat", L"f.001"}) {
+            EXPECT_TRUE(!Exists(folder / name) || IsClosed(folder / name)) << "still open";
+        }
+    }
+}
+
+// Fails the writes to one file, as a full disk would.
+struct FailingWrites {
+    static inline std::wstring suffix;
+    explicit FailingWrites(std::wstring fileSuffix) {
+        suffix = std::move(fileSuffix);
+        InjectWriteFault([](const std::wstring& path, DWORD) -> DWORD {
+            const bool hit = path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(),
+                                                                          suffix) == 0;
+            return hit ? ERROR_DISK_FULL : 0;
+        });
+    }
+    ~FailingWrites() { InjectWriteFault(nullptr); }
+};
+
+TEST(FileFailure, AFailedWriteLeavesNoBatchFileThatJoinsAShortenedFile) {
+    for (const wchar_t* failing : {L".002", L".bat"}) {
+        SCOPED_TRACE(failing);
+        TempFolder folder;
+        const std::string source = PatternBytes(3000);
+        WriteBytes(folder / L"f.avi", source);
+        RecordingWindow window;
+        std::optional<RunError> error;
+        {
+            FailingWrites disk(failing);
+            error = RunCatching(folder / L"f.avi", 1024, window);
+        }
+
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->Number(), static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_NE(error->Description().find(folder / (std::wstring(L"f") + failing)), std::wstring::npos);
+        EXPECT_NE(error->Description().find(L"Speicherplatz"), std::wstring::npos);
+        EXPECT_EQ(ReadBytes(folder / L"f.bat"), "");
+        EXPECT_EQ(ReadBytes(folder / L"f.001"), source.substr(0, 1024));
+        EXPECT_EQ(ReadBytes(folder / L"f.avi"), source);
+        EXPECT_EQ(window.calls.back(), L"SetBusy off");
+        for (const wchar_t* name : {L"f.avi", L"f.bat", L"f.001", L"f.002"}) {
+            EXPECT_TRUE(IsClosed(folder / name)) << name;
+        }
     }
 }
 

@@ -101,6 +101,11 @@ std::string ReadBytes(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool IsClosed(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+        .operator bool();
+}
+
 std::vector<std::wstring> FileNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found{};

@@ -28,6 +28,9 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
 
+// Whether no handle is open on the file any more: it can be opened without sharing.
+bool IsClosed(const std::wstring& path);
+
 // The names of the files in folder, sorted.
 std::vector<std::wstring> FileNames(const std::wstring& folder);
 

@@ -9,9 +9,19 @@
 
 namespace {
 
+// The lines of the batch text, each of which must end in CR LF.
 std::vector<std::wstring> Lines(std::wstring_view stem, std::int64_t count, std::wstring_view source) {
+    const std::wstring text = ScriptText(stem, count, source);
     std::vector<std::wstring> lines;
-    ComposeScriptLines(stem, count, source, [&](std::wstring_view line) { lines.emplace_back(line); });
+    for (std::size_t at = 0; at < text.size();) {
+        const auto end = text.find(L"\r\n", at);
+        EXPECT_NE(end, std::wstring::npos) << "a line without its CR LF";
+        if (end == std::wstring::npos) {
+            break;
+        }
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
     return lines;
 }
 
@@ -46,7 +56,9 @@ TEST(ScriptText, NamesAreQuotedOnlyWhereTheInterpreterWouldMisreadThem) {
 }
 
 TEST(ScriptText, LongListsGoOnInAppendingLinesThatFit) {
-    for (const wchar_t* source : {L"film.avi", L"Ein sehr langer Name mit 100% Blanks.mkv"}) {
+    // Non-ASCII characters may take up to three bytes each in the batch file.
+    EXPECT_EQ(ScriptWidth(L"Größe.001"), 13u);
+    for (const wchar_t* source : {L"film.avi", L"Ein sehr langer Name mit 100% Blanks.mkv", L"Größenwahn.mkv"}) {
         const std::wstring stem = std::wstring(source).substr(0, std::wstring(source).rfind(L'.') + 1);
         const std::int64_t count = 12000;
         const auto lines = Lines(stem, count, source);
@@ -56,7 +68,7 @@ TEST(ScriptText, LongListsGoOnInAppendingLinesThatFit) {
         std::int64_t next = 1;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::wstring& line = lines[i];
-            EXPECT_LE(line.size(), kMaxScriptLineLength);
+            EXPECT_LE(ScriptWidth(line), kMaxScriptLineLength);
             std::wstring expected = L"copy /b ";
             if (i > 0) {
                 expected += target + L" + ";
@@ -75,7 +87,8 @@ TEST(ScriptText, LongListsGoOnInAppendingLinesThatFit) {
             }
             // A line ends only when the next piece would not have fitted.
             if (i + 1 < lines.size()) {
-                EXPECT_GT(line.size() + 3 + ScriptName(stem + PieceNumberText(next)).size(), kMaxScriptLineLength);
+                EXPECT_GT(ScriptWidth(line) + 3 + ScriptWidth(ScriptName(stem + PieceNumberText(next))),
+                          kMaxScriptLineLength);
             }
         }
         EXPECT_EQ(next, count + 1) << source;
