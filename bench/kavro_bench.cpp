@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <string>
 
-#include "pieces/naming.h"
+#include "pieces/file_ops.h"
 #include "pieces/pieces.h"
 
 namespace {
@@ -54,7 +54,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         WritePieceSet(full, static_cast<std::int32_t>(pieceBytes), window);
     } catch (const RunError& error) {
-        PrintError(L"Fehler " + std::to_wstring(error.Number()) + L": " + error.Description());
+        PrintError(ErrorMessageText(error));
         return 1;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -62,10 +62,7 @@ int wmain(int argc, wchar_t** argv) {
         PrintError(window.lastMessage);
         return 1;
     }
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(full, GetFileExInfoStandard, &data);
-    const double mib = static_cast<double>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) /
-                       (1024.0 * 1024.0);
+    const double mib = static_cast<double>(FileLengthByPath(full)) / (1024.0 * 1024.0);
     std::printf("seconds %.3f\nMiB/s %.1f\n", seconds, seconds > 0 ? mib / seconds : 0.0);
     return 0;
 }

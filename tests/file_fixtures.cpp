@@ -137,7 +137,10 @@ unsigned long RunScript(const std::wstring& folder, const std::wstring& scriptPa
     }
     UniqueFile processHandle(process.hProcess);
     UniqueFile threadHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, 120000);
+    if (::WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 1);
+        throw std::runtime_error("cmd.exe did not finish the script");
+    }
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.hProcess, &exitCode);
     ::DeleteFileW(plain.c_str());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "file_fixtures.h"
+#include "pieces/naming.h"
 #include "pieces/pieces.h"
 #include "recording_window.h"
 
@@ -30,9 +31,7 @@ TEST(Rejoin, TheInterpreterPutsTheSourceBackWhateverTheName) {
         WriteBytes(folder / c.name, source);
         RecordingWindow window;
         WritePieceSet(folder / c.name, c.pieceSize, window);
-        const std::wstring stem = std::wstring(c.name).find(L'.') == std::wstring::npos
-                                      ? std::wstring(c.name) + L"."
-                                      : std::wstring(c.name).substr(0, std::wstring(c.name).rfind(L'.') + 1);
+        const std::wstring stem = StemWithDot(c.name);
         const std::string firstPiece = ReadBytes(folder / (stem + L"001"));
         const std::wstring script = folder / (stem + L"bat");
         ASSERT_TRUE(::MoveFileW((folder / c.name).c_str(), (folder / L"original").c_str()));
