@@ -60,6 +60,15 @@ TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
                                  &started));
     UniqueFile process(started.hProcess);
     UniqueFile thread(started.hThread);
+    // However the test ends, no Kavro is left behind holding a window or the test's output.
+    struct EndKavro {
+        HANDLE process;
+        ~EndKavro() {
+            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+                ::TerminateProcess(process, 1);
+            }
+        }
+    } endKavro{process.Get()};
     const HWND window = WaitForMainWindow(started.dwProcessId);
     ASSERT_NE(window, nullptr);
 

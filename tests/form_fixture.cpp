@@ -6,6 +6,9 @@
 
 namespace {
 
+// Whether a DialogAnswer is waiting for the file dialog.
+bool answerExpected = false;
+
 LRESULT CALLBACK AnswerMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         const auto window = reinterpret_cast<HWND>(wParam);
@@ -15,6 +18,9 @@ LRESULT CALLBACK AnswerMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
         ::GetWindowTextW(window, title, 64);
         if (std::wstring(className) == L"#32770") {
             FormFixture::Dialogs().push_back(title);
+            if (std::wstring(title) == L"Datei auswählen" && !answerExpected) {
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            }
         }
         if (std::wstring(className) == L"#32770" && std::wstring(title) == Form1::kCaption) {
             FormFixture::Messages().push_back(MessageBoxText(window));
@@ -24,12 +30,24 @@ LRESULT CALLBACK AnswerMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
+    const auto& call = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call.message == WM_SETTEXT && call.lParam &&
+        ::GetDlgCtrlID(call.hwnd) == static_cast<int>(ControlId::lblInfo1) &&
+        std::wstring(reinterpret_cast<const wchar_t*>(call.lParam)).rfind(kProgressPrefix, 0) == 0) {
+        FormFixture::BusyWhileCopying().push_back(::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 FormFixture::FormFixture() {
     Messages().clear();
     Dialogs().clear();
-    hook_ = ::SetWindowsHookExW(WH_CBT, AnswerMessageBoxes, nullptr, ::GetCurrentThreadId());
+    BusyWhileCopying().clear();
+    dialogHook_ = ::SetWindowsHookExW(WH_CBT, AnswerMessageBoxes, nullptr, ::GetCurrentThreadId());
+    progressHook_ = ::SetWindowsHookExW(WH_CALLWNDPROC, WatchProgress, nullptr, ::GetCurrentThreadId());
     if (!form_.Create(::GetModuleHandleW(nullptr), SW_SHOWNORMAL)) {
         throw std::runtime_error("the main window could not be created");
     }
@@ -38,7 +56,8 @@ FormFixture::FormFixture() {
 }
 
 FormFixture::~FormFixture() {
-    ::UnhookWindowsHookEx(hook_);
+    ::UnhookWindowsHookEx(dialogHook_);
+    ::UnhookWindowsHookEx(progressHook_);
     if (::IsWindow(form_.Handle())) {
         ::DestroyWindow(form_.Handle());
     }
@@ -83,7 +102,13 @@ std::vector<std::wstring>& FormFixture::Dialogs() {
     return dialogs;
 }
 
+std::vector<bool>& FormFixture::BusyWhileCopying() {
+    static std::vector<bool> busy;
+    return busy;
+}
+
 DialogAnswer::DialogAnswer(std::wstring path) : path_(std::move(path)) {
+    answerExpected = true;
     thread_ = ::CreateThread(
         nullptr, 0,
         [](void* self) -> DWORD {
@@ -92,7 +117,6 @@ DialogAnswer::DialogAnswer(std::wstring path) : path_(std::move(path)) {
             if (!dialog) {
                 return 0;
             }
-            answer.shown_ = true;
             answer.offered_ = DialogFileName(dialog);
             if (answer.path_.empty()) {
                 CancelDialog(dialog);
@@ -100,13 +124,25 @@ DialogAnswer::DialogAnswer(std::wstring path) : path_(std::move(path)) {
                 SetDialogFileName(dialog, answer.path_);
                 ConfirmDialog(dialog);
             }
-            WaitUntilClosed(dialog, 15000);
+            // A dialog that refuses the name stays open: cancel it rather than hang.
+            if (!WaitUntilClosed(dialog, 5000)) {
+                CancelDialog(dialog);
+                WaitUntilClosed(dialog, 5000);
+            }
             return 0;
         },
         this, 0, nullptr);
 }
 
-DialogAnswer::~DialogAnswer() {
-    ::WaitForSingleObject(thread_, 30000);
-    ::CloseHandle(thread_);
+std::optional<std::wstring> DialogAnswer::Finish() {
+    if (thread_) {
+        // The thread's own waits are bounded, so this ends.
+        ::WaitForSingleObject(thread_, INFINITE);
+        ::CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    answerExpected = false;
+    return offered_;
 }
+
+DialogAnswer::~DialogAnswer() { Finish(); }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,28 +27,30 @@ public:
 
     // Texts of the message boxes shown so far, oldest first.
     static std::vector<std::wstring>& Messages();
-    // Titles of the dialogs (message boxes and file dialogs) that came up, oldest first.
+    // Titles of the dialogs (message boxes and file dialogs) that came up, oldest first. A file
+    // dialog that no DialogAnswer expects is cancelled, so a test fails instead of hanging.
     static std::vector<std::wstring>& Dialogs();
+    // For each progress text "Kopiere Daten nach ..." shown: whether the hourglass was up.
+    static std::vector<bool>& BusyWhileCopying();
 
 private:
     Form1 form_;
-    HHOOK hook_ = nullptr;
+    HHOOK dialogHook_ = nullptr;
+    HHOOK progressHook_ = nullptr;
 };
 
 // Works the file dialog from another thread while the test's thread is inside a click:
-// types path and confirms it, or cancels when path is empty. Records the name the dialog
-// offered first.
+// types path and confirms it, or cancels when path is empty.
 class DialogAnswer {
 public:
     explicit DialogAnswer(std::wstring path);
     ~DialogAnswer();
-    // Whether a dialog came up, and the file name it offered.
-    bool Shown() const { return shown_; }
-    const std::wstring& Offered() const { return offered_; }
+    // Waits for the answering thread; gives the name the dialog offered, or nothing if no
+    // dialog came up.
+    std::optional<std::wstring> Finish();
 
 private:
     std::wstring path_;
-    std::wstring offered_;
-    bool shown_ = false;
+    std::optional<std::wstring> offered_;
     HANDLE thread_ = nullptr;
 };

@@ -7,7 +7,4 @@ bash tools/setup-debian.sh
 source tools/wine-env.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-if [ -f build/windows/Kavro.exe ]; then
-    exec wine build/windows/Kavro.exe
-fi
-echo "Built the piece writer and build/windows/kavro-bench.exe; the window (Kavro.exe) is not built yet."
+exec wine build/windows/Kavro.exe

@@ -7,14 +7,22 @@ KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$KAVRO_ROOT/tools/wine-env.sh"
 wine "$KAVRO_ROOT/build/windows/Kavro.exe" </dev/null >/dev/null 2>&1 &
 kavro=$!
+shot="$out.tmp.png"
+# The window is grey on the black screen: once it shows, trimming finds it. No dates in the
+# file, so an unchanged window gives an unchanged picture.
+take() { import -window root -trim +repage -define png:exclude-chunks=date,time "$shot" 2>/dev/null; }
+width() { identify -format %w "$shot" 2>/dev/null || echo 0; }
 for _ in $(seq 50); do
     sleep 0.2
-    # The window is grey on the black screen: once it shows, trimming finds it.
-    import -window root -trim +repage "$out.tmp.png" 2>/dev/null || continue
-    [ "$(identify -format %w "$out.tmp.png")" -gt 100 ] && break
+    take && [ "$(width)" -gt 100 ] && break
 done
 sleep 1
-import -window root -trim +repage "$out"
-rm -f "$out.tmp.png"
+take || true
 kill "$kavro" 2>/dev/null || true
 wait "$kavro" 2>/dev/null || true
+if [ "$(width)" -le 100 ]; then
+    rm -f "$shot"
+    echo "The window did not show; the picture was left as it was." >&2
+    exit 1
+fi
+mv "$shot" "$out"

@@ -1,7 +1,10 @@
 #include "window/form1.h"
 
+#include <array>
+#include <iterator>
 #include <new>
 
+#include "window/dpi.h"
 #include "window/layout.h"
 #include "window/resource_ids.h"
 #include "window/size_field.h"
@@ -114,7 +117,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool Form1::OnCreate() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    // In the order of kControls.
     HWND* const members[] = {&lblInfo, &lblDatgr, &txtGröße, &lblInfo1, &cmdOK, &cmdEnd, &Image1};
+    static_assert(std::size(members) == kControls.size());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const ControlSpec& control = kControls[i];
         *members[i] = ::CreateWindowExW(control.exStyle, control.className, control.text,
@@ -124,38 +129,43 @@ bool Form1::OnCreate() {
             return false;
         }
     }
-    ApplyLayout(::GetDpiForWindow(hwnd_));
+    imageIcon_.Reset(LoadProgramIcon(16));
+    ApplyLayout(WindowDpi(hwnd_));
     return true;
 }
 
 void Form1::ApplyLayout(UINT dpi) {
     ResizeClient(TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi), dpi);
 
-    windowFont_.Reset(CreateFontFor(kWindowFont, dpi));
-    sizeLabelFont_.Reset(CreateFontFor(kSizeLabelFont, dpi));
-    buttonFont_.Reset(CreateFontFor(kButtonFont, dpi));
+    // The new fonts and icons are handed out before the old ones are freed: a control must
+    // never be left holding a deleted font.
+    std::array<UniqueFont, kFonts.size()> fonts;
+    for (std::size_t i = 0; i < kFonts.size(); ++i) {
+        fonts[i].Reset(CreateFontFor(kFonts[i], dpi));
+    }
     for (const ControlSpec& control : kControls) {
         HWND child = ::GetDlgItem(hwnd_, static_cast<int>(control.id));
         ::SetWindowPos(child, nullptr, TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
                        TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi),
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        if (control.font) {
-            const HFONT font = control.font == &kSizeLabelFont ? sizeLabelFont_.Get()
-                               : control.font == &kButtonFont  ? buttonFont_.Get()
-                                                               : windowFont_.Get();
+        if (control.font != FontRole::None) {
+            const HFONT font = fonts[static_cast<std::size_t>(control.font)].Get();
             ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         }
     }
+    fonts_ = std::move(fonts);
 
-    bigIcon_.Reset(LoadProgramIcon(::GetSystemMetricsForDpi(SM_CXICON, dpi)));
-    smallIcon_.Reset(LoadProgramIcon(::GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
-    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+    UniqueIcon bigIcon(LoadProgramIcon(SystemMetricForDpi(SM_CXICON, dpi)));
+    UniqueIcon smallIcon(LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi)));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.Get()));
+    ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
+    bigIcon_ = std::move(bigIcon);
+    smallIcon_ = std::move(smallIcon);
 }
 
 void Form1::ResizeClient(int width, int height, UINT dpi) {
     RECT frame{0, 0, width, height};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi);
+    AdjustFrameForDpi(frame, kStyle, kExStyle, dpi);
     const auto resize = [this](int frameWidth, int frameHeight) {
         ::SetWindowPos(hwnd_, nullptr, 0, 0, frameWidth, frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     };
@@ -180,10 +190,9 @@ void Form1::OnDrawItem(const DRAWITEMSTRUCT& item) {
         return;
     }
     // The program icon's 16 x 16 image, stretched to the control at higher DPI.
-    UniqueIcon icon(LoadProgramIcon(16));
     const RECT& box = item.rcItem;
     ::FillRect(item.hDC, &box, ::GetSysColorBrush(COLOR_BTNFACE));
-    ::DrawIconEx(item.hDC, box.left, box.top, icon.Get(), box.right - box.left, box.bottom - box.top, 0, nullptr,
+    ::DrawIconEx(item.hDC, box.left, box.top, imageIcon_.Get(), box.right - box.left, box.bottom - box.top, 0, nullptr,
                  DI_NORMAL);
 }
 

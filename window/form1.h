@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 #include "pieces/pieces.h"
@@ -54,11 +55,10 @@ private:
     HWND Image1 = nullptr;
     SourceFileDialog cmdStandarddialog;
 
-    UniqueFont windowFont_;
-    UniqueFont sizeLabelFont_;
-    UniqueFont buttonFont_;
+    std::array<UniqueFont, 3> fonts_; // by FontRole
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
+    UniqueIcon imageIcon_;
     HWND focusBeforeDeactivation_ = nullptr;
     bool busy_ = false;
 };

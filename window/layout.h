@@ -16,9 +16,14 @@ struct FontSpec {
     bool bold;
 };
 
-inline constexpr FontSpec kWindowFont{L"MS Sans Serif", 825, false};
-inline constexpr FontSpec kSizeLabelFont{L"MS Sans Serif", 975, true};
-inline constexpr FontSpec kButtonFont{L"MS Sans Serif", 825, true};
+// The fonts the controls use, as indexes into kFonts.
+enum class FontRole { Window, SizeLabel, Button, None };
+
+inline constexpr std::array<FontSpec, 3> kFonts{{
+    {L"MS Sans Serif", 825, false}, // Window
+    {L"MS Sans Serif", 975, true},  // SizeLabel
+    {L"MS Sans Serif", 825, true},  // Button
+}};
 
 struct ControlSpec {
     ControlId id;
@@ -27,7 +32,7 @@ struct ControlSpec {
     DWORD style;
     DWORD exStyle;
     int left, top, width, height; // twips
-    const FontSpec* font;         // nullptr: the control draws no text
+    FontRole font;
 };
 
 inline constexpr int kClientWidthTwips = 6465;
@@ -40,16 +45,16 @@ inline constexpr wchar_t kDescription[] =
 
 // In tab order: the order of creation is the order Tab moves in.
 inline constexpr std::array<ControlSpec, 7> kControls{{
-    {ControlId::lblInfo, L"STATIC", kDescription, SS_LEFT | SS_NOPREFIX, 0, 960, 120, 4095, 1215, &kWindowFont},
+    {ControlId::lblInfo, L"STATIC", kDescription, SS_LEFT | SS_NOPREFIX, 0, 960, 120, 4095, 1215, FontRole::Window},
     {ControlId::lblDatgr, L"STATIC", L"Dateigröße in kB:", SS_LEFT | SS_NOPREFIX, 0, 315, 1920, 1815, 255,
-     &kSizeLabelFont},
+     FontRole::SizeLabel},
     {ControlId::txtGröße, L"EDIT", L"", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 2520, 1800, 1695,
-     375, &kWindowFont},
-    {ControlId::lblInfo1, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, 480, 2520, 5175, 975, &kWindowFont},
+     375, FontRole::Window},
+    {ControlId::lblInfo1, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, 480, 2520, 5175, 975, FontRole::Window},
     {ControlId::cmdOK, L"BUTTON", L"Datei auswählen und kopieren", WS_TABSTOP | BS_PUSHBUTTON, 0, 360, 3840, 3015, 495,
-     &kButtonFont},
-    {ControlId::cmdEnd, L"BUTTON", L"Ende", WS_TABSTOP | BS_PUSHBUTTON, 0, 4560, 3840, 1215, 495, &kButtonFont},
-    {ControlId::Image1, L"STATIC", L"", SS_OWNERDRAW, 0, 360, 480, 240, 240, nullptr},
+     FontRole::Button},
+    {ControlId::cmdEnd, L"BUTTON", L"Ende", WS_TABSTOP | BS_PUSHBUTTON, 0, 4560, 3840, 1215, 495, FontRole::Button},
+    {ControlId::Image1, L"STATIC", L"", SS_OWNERDRAW, 0, 360, 480, 240, 240, FontRole::None},
 }};
 
 // Twips to pixels at dpi, rounded to the nearest pixel.

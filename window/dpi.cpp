@@ -1,0 +1,36 @@
+#include "window/dpi.h"
+
+namespace {
+
+template <typename Function> Function User32Function(const char* name) {
+    // Through void*: a FARPROC does not convert to another function type directly.
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+} // namespace
+
+UINT WindowDpi(HWND window) {
+    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow) {
+        return getDpiForWindow(window);
+    }
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+int SystemMetricForDpi(int index, UINT dpi) {
+    static const auto getMetric = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    return getMetric ? getMetric(index, dpi) : ::GetSystemMetrics(index);
+}
+
+void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
+    static const auto adjust = User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    if (adjust) {
+        adjust(&rect, style, FALSE, exStyle, dpi);
+    } else {
+        ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    }
+}
