@@ -7,14 +7,20 @@ cd "$KAVRO_ROOT"
 bash tools/setup-debian.sh || exit 1
 source tools/wine-env.sh
 
-cmake --preset native >/dev/null && cmake --build --preset native || exit 1
-cmake --preset windows >/dev/null && cmake --build --preset windows || exit 1
+build_failed() {
+    echo "The build failed."
+    echo "0 passed, 1 failed"
+    exit 1
+}
+cmake --preset native >/dev/null && cmake --build --preset native || build_failed
+cmake --preset windows >/dev/null && cmake --build --preset windows || build_failed
 
 # A RAM disk of 1 MiB for the full-disk test; without the right to mount, that test skips.
 small_disk="$KAVRO_ROOT/build/windows/small-disk"
 mkdir -p "$small_disk"
 if mountpoint -q "$small_disk" || mount -t tmpfs -o size=1m kavro-small-disk "$small_disk" 2>/dev/null; then
     export KAVRO_SMALL_DISK="$small_disk"
+    trap 'mountpoint -q "$small_disk" && umount "$small_disk"' EXIT
 fi
 
 ctest --preset native 2>&1 | tee build/native-tests.log
@@ -29,7 +35,6 @@ xvfb-run -a -s "-screen 0 640x480x24" bash tools/screenshot.sh docs/kavro-window
 (cd build/windows && cpack -G ZIP >/dev/null) && echo "Release archive: $(ls build/windows/Kavro-*-win64.zip)"
 
 wineserver -k 2>/dev/null
-mountpoint -q "$small_disk" && umount "$small_disk"
 
 passed=0
 failed=0
