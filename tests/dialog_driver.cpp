@@ -2,160 +2,97 @@
 
 #include <dlgs.h>
 
-#include <iterator>
 #include <vector>
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 // A sent message may wait on a busy dialog, but never forever.
 constexpr UINT kSendTimeoutMs = 5000;
 
-// Asks done every few milliseconds until it holds or timeoutMs has passed; tells whether it held.
-template <typename Done> bool PollUntil(DWORD timeoutMs, Done done) {
+// Asks find every few milliseconds until it gives a window or timeoutMs has passed.
+template <typename Find> HWND PollFor(DWORD timeoutMs, Find find) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
-        if (done()) {
-            return true;
+        if (const HWND found = find()) {
+            return found;
         }
         if (::GetTickCount64() >= deadline) {
-            return false;
+            return nullptr;
         }
-        ::Sleep(kPollMs);
+        ::Sleep(50);
     }
-}
-
-struct TitleSearch {
-    const wchar_t* title;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<TitleSearch*>(param);
-    // One more than the title holds, so a longer caption does not match by its start.
-    std::vector<wchar_t> caption(wcslen(search.title) + 2, L'\0');
-    ::GetWindowTextW(window, caption.data(), static_cast<int>(std::size(caption)));
-    if (::IsWindowVisible(window) && wcscmp(caption.data(), search.title) == 0) {
-        search.found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct OwnedSearch {
-    HWND owner;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchOwner(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<OwnedSearch*>(param);
-    if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == search.owner) {
-        search.found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 bool IsEdit(HWND window) {
     wchar_t className[16] = {};
-    ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+    ::GetClassNameW(window, className, 16);
     return _wcsicmp(className, L"Edit") == 0;
 }
 
-struct ControlSearch {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchId(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<ControlSearch*>(param);
-    if (::GetDlgCtrlID(window) == search.id) {
-        search.found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK MatchEdit(HWND window, LPARAM param) {
-    if (IsEdit(window)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The edit the user types the file name into. The explorer-style dialog (Windows' and Wine's)
-// nests it in the combo box cmb13; older templates have the edit edt1 itself.
+// The explorer-style dialog nests the edit in the combo box cmb13 (ComboBoxEx32, ComboBox,
+// Edit); older templates have the edit edt1 itself.
 HWND FileNameEdit(HWND dialog) {
-    for (const int id : {cmb13, edt1}) {
-        ControlSearch search{id};
-        ::EnumChildWindows(dialog, MatchId, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
-            continue;
-        }
-        if (IsEdit(search.found)) {
-            return search.found;
-        }
-        HWND edit = nullptr;
-        ::EnumChildWindows(search.found, MatchEdit, reinterpret_cast<LPARAM>(&edit));
-        if (edit) {
-            return edit;
+    for (HWND window = ::GetDlgItem(dialog, cmb13); window; window = ::GetWindow(window, GW_CHILD)) {
+        if (IsEdit(window)) {
+            return window;
         }
     }
-    return nullptr;
+    return ::GetDlgItem(dialog, edt1);
 }
 
 std::wstring ControlText(HWND control) {
     DWORD_PTR length = 0;
-    if (!control || !::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                                           &length)) {
+    if (!control ||
+        !::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) {
         return {};
     }
     std::vector<wchar_t> text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(control, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text.data()),
-                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
+    ::SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                          kSendTimeoutMs, &copied);
     return std::wstring(text.data(), copied);
 }
 
 void PressButton(HWND dialog, int id) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 } // namespace
 
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs) {
-    TitleSearch search{title};
-    PollUntil(timeoutMs, [&search] {
-        ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+    return PollFor(timeoutMs, [title] {
+        const HWND window = ::FindWindowW(nullptr, title);
+        return window && ::IsWindowVisible(window) ? window : nullptr;
     });
-    return search.found;
 }
 
 HWND WaitForOwnedWindow(HWND owner, DWORD timeoutMs) {
-    OwnedSearch search{owner};
-    PollUntil(timeoutMs, [&search] {
-        ::EnumWindows(MatchOwner, reinterpret_cast<LPARAM>(&search));
+    const HWND found = PollFor(timeoutMs, [owner] {
         // Once the owner is gone nothing can come up over it any more.
-        return search.found != nullptr || !::IsWindow(search.owner);
+        if (!::IsWindow(owner)) {
+            return HWND_MESSAGE;
+        }
+        for (HWND window = ::FindWindowExW(nullptr, nullptr, nullptr, nullptr); window;
+             window = ::FindWindowExW(nullptr, window, nullptr, nullptr)) {
+            if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == owner) {
+                return window;
+            }
+        }
+        return HWND{};
     });
-    return search.found;
+    return found == HWND_MESSAGE ? nullptr : found;
 }
 
 bool WaitUntilClosed(HWND window, DWORD timeoutMs) {
-    return PollUntil(timeoutMs, [window] { return !::IsWindow(window); });
+    return PollFor(timeoutMs, [window] { return ::IsWindow(window) ? HWND{} : HWND_MESSAGE; }) != nullptr;
 }
 
 std::wstring DialogFileName(HWND dialog) { return ControlText(FileNameEdit(dialog)); }
 
-bool SetDialogFileName(HWND dialog, const std::wstring& name) {
-    const HWND edit = FileNameEdit(dialog);
+void SetDialogFileName(HWND dialog, const std::wstring& name) {
     DWORD_PTR done = 0;
-    return edit && ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()),
-                                         SMTO_ABORTIFHUNG, kSendTimeoutMs, &done) &&
-           done == TRUE;
+    ::SendMessageTimeoutW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()),
+                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &done);
 }
 
 std::wstring MessageBoxText(HWND box) {
@@ -166,3 +103,28 @@ std::wstring MessageBoxText(HWND box) {
 void ConfirmDialog(HWND dialog) { PressButton(dialog, IDOK); }
 
 void CancelDialog(HWND dialog) { PressButton(dialog, IDCANCEL); }
+
+void VisitFileDialog(FileDialogVisit& visit, DWORD timeoutMs) {
+    const HWND dialog = WaitForWindow(L"Datei auswählen", timeoutMs);
+    if (!dialog) {
+        return;
+    }
+    visit.shown = true;
+    visit.owner = ::GetWindow(dialog, GW_OWNER);
+    visit.offered = DialogFileName(dialog);
+    if (visit.typed) {
+        SetDialogFileName(dialog, *visit.typed);
+    }
+    visit.confirm ? ConfirmDialog(dialog) : CancelDialog(dialog);
+    // The dialog answers a name it refuses with a message box over itself.
+    if (const HWND box = WaitForOwnedWindow(dialog, visit.confirm ? timeoutMs : 0)) {
+        ConfirmDialog(box);
+        visit.refused = WaitUntilClosed(box, timeoutMs) && ::IsWindowVisible(dialog);
+    }
+    if (!WaitUntilClosed(dialog, 0)) {
+        CancelDialog(dialog);
+        if (!WaitUntilClosed(dialog, timeoutMs)) {
+            ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+        }
+    }
+}

@@ -3,64 +3,34 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
 #include "pieces/unique_handle.h"
 
-namespace {
+namespace fs = std::filesystem;
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
-std::wstring TempRoot() {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathW(static_cast<DWORD>(std::size(buffer)), buffer);
-    std::wstring root(buffer, length);
-    if (!root.empty() && root.back() == L'\\') {
-        root.pop_back();
-    }
-    return root;
-}
-
-} // namespace
-
-TempFolder::TempFolder() : TempFolder(TempRoot()) {}
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().wstring()) {}
 
 TempFolder::TempFolder(const std::wstring& parent) {
     static unsigned counter = 0;
-    for (;;) {
-        path_ = parent + L"\\kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++counter);
-        if (::CreateDirectoryW(path_.c_str(), nullptr)) {
-            return;
-        }
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-    }
+    do {
+        path_ = (fs::path(parent) / (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                     std::to_wstring(++counter)))
+                    .wstring();
+    } while (!fs::create_directory(path_));
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL); // read-only files too
+    }
+    fs::remove_all(path_, ignored);
+}
 
 std::string PatternBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -73,33 +43,21 @@ std::string PatternBytes(std::size_t size, unsigned seed) {
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
+    std::ofstream file(fs::path(path), std::ios::binary | std::ios::trunc);
+    if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
         throw std::runtime_error("cannot write a test file");
     }
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::ifstream file(fs::path(path), std::ios::binary);
     if (!file) {
         throw std::runtime_error("cannot open a test file");
     }
-    LARGE_INTEGER size{};
-    ::GetFileSizeEx(file.Get(), &size);
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        throw std::runtime_error("cannot read a test file");
-    }
-    return bytes;
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) { return fs::exists(fs::path(path)); }
 
 bool IsClosed(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
@@ -108,15 +66,10 @@ bool IsClosed(const std::wstring& path) {
 
 std::vector<std::wstring> FileNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                names.emplace_back(found.cFileName);
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            names.push_back(entry.path().filename().wstring());
+        }
     }
     std::sort(names.begin(), names.end());
     return names;

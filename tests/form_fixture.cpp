@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "dialog_driver.h"
 
 namespace {
 
@@ -107,42 +106,21 @@ std::vector<bool>& FormFixture::BusyWhileCopying() {
     return busy;
 }
 
-DialogAnswer::DialogAnswer(std::wstring path) : path_(std::move(path)) {
+DialogAnswer::DialogAnswer(std::wstring path) {
     answerExpected = true;
-    thread_ = ::CreateThread(
-        nullptr, 0,
-        [](void* self) -> DWORD {
-            auto& answer = *static_cast<DialogAnswer*>(self);
-            HWND dialog = WaitForWindow(L"Datei auswählen", 15000);
-            if (!dialog) {
-                return 0;
-            }
-            answer.offered_ = DialogFileName(dialog);
-            if (answer.path_.empty()) {
-                CancelDialog(dialog);
-            } else {
-                SetDialogFileName(dialog, answer.path_);
-                ConfirmDialog(dialog);
-            }
-            // A dialog that refuses the name stays open: cancel it rather than hang.
-            if (!WaitUntilClosed(dialog, 5000)) {
-                CancelDialog(dialog);
-                WaitUntilClosed(dialog, 5000);
-            }
-            return 0;
-        },
-        this, 0, nullptr);
+    visit_.confirm = !path.empty();
+    if (visit_.confirm) {
+        visit_.typed = std::move(path);
+    }
+    user_ = std::thread([this] { VisitFileDialog(visit_); });
 }
 
-std::optional<std::wstring> DialogAnswer::Finish() {
-    if (thread_) {
-        // The thread's own waits are bounded, so this ends.
-        ::WaitForSingleObject(thread_, INFINITE);
-        ::CloseHandle(thread_);
-        thread_ = nullptr;
+const FileDialogVisit& DialogAnswer::Finish() {
+    if (user_.joinable()) {
+        user_.join();
     }
     answerExpected = false;
-    return offered_;
+    return visit_;
 }
 
 DialogAnswer::~DialogAnswer() { Finish(); }

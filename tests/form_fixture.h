@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
-#include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "dialog_driver.h"
 #include "window/form1.h"
 #include "window/layout.h"
 
@@ -39,18 +40,16 @@ private:
     HHOOK progressHook_ = nullptr;
 };
 
-// Works the file dialog from another thread while the test's thread is inside a click:
-// types path and confirms it, or cancels when path is empty.
+// Plays the user at the file dialog from another thread while the test's thread is inside a
+// click: types path and confirms it, or cancels when path is empty.
 class DialogAnswer {
 public:
     explicit DialogAnswer(std::wstring path);
     ~DialogAnswer();
-    // Waits for the answering thread; gives the name the dialog offered, or nothing if no
-    // dialog came up.
-    std::optional<std::wstring> Finish();
+    // Waits for the user's thread; gives what the user saw.
+    const FileDialogVisit& Finish();
 
 private:
-    std::wstring path_;
-    std::optional<std::wstring> offered_;
-    HANDLE thread_ = nullptr;
+    FileDialogVisit visit_;
+    std::thread user_;
 };
