@@ -60,5 +60,5 @@ inline constexpr std::array<ControlSpec, 7> kControls{{
 // Twips to pixels at dpi, rounded to the nearest pixel.
 inline int TwipsToPixels(int twips, UINT dpi) { return ::MulDiv(twips, static_cast<int>(dpi), 1440); }
 
-// A font of the given spec for dpi.
-HFONT CreateFontFor(const FontSpec& spec, UINT dpi);
+// A font as designed, at dpi.
+HFONT CreateFontFor(const FontSpec& design, UINT dpi);
