@@ -65,7 +65,11 @@ void WriteScriptText(const NamedFile& script, const std::wstring& stem, std::int
                      const std::wstring& sourcePath) {
     const std::string bytes = EncodeForScript(ScriptText(NameOnly(stem), pieceCount, NameOnly(sourcePath))).value();
     try {
-        WriteAll(script, bytes.data(), static_cast<DWORD>(bytes.size()));
+        // In parts, since one write takes at most 4 GiB.
+        constexpr std::size_t kPart = std::size_t{1} << 30;
+        for (std::size_t at = 0; at < bytes.size(); at += kPart) {
+            WriteAll(script, bytes.data() + at, static_cast<DWORD>(std::min(kPart, bytes.size() - at)));
+        }
     } catch (const RunError&) {
         EmptyFile(script);
         throw;
@@ -90,7 +94,7 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     const std::int64_t length = FileLength(source);
     if (length < pieceSize) {
         throw RunError(ERROR_FILE_INVALID, L"Die Datei " + Quoted(sourcePath) +
-                                               L" wurde verändert, während sie ausgewählt wurde. "
+                                               L" ist inzwischen kleiner geworden. "
                                                L"Es wurde nichts geschrieben. Bitte versuchen Sie es erneut.");
     }
     const std::int64_t pieceCount = PieceCount(length, pieceSize);
