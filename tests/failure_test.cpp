@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 
 #include "file_fixtures.h"
@@ -168,33 +166,6 @@ TEST(FileFailure, MissingSourceIsNamedAndNothingIsWritten) {
     EXPECT_NE(error->Description().find(folder / L"weg.avi"), std::wstring::npos);
     EXPECT_TRUE(FileNames(folder.Path()).empty());
     EXPECT_TRUE(window.calls.empty());
-}
-
-// The test command mounts a small RAM disk and names it in KAVRO_SMALL_DISK.
-TEST(FileFailure, FullDiskIsReportedWithThePieceNamed) {
-    const char* smallDisk = std::getenv("KAVRO_SMALL_DISK");
-    if (smallDisk == nullptr || *smallDisk == '\0') {
-        GTEST_SKIP() << "KAVRO_SMALL_DISK names no small disk";
-    }
-    std::wstring unixPath(smallDisk, smallDisk + std::strlen(smallDisk));
-    for (auto& c : unixPath) {
-        c = c == L'/' ? L'\\' : c;
-    }
-    TempFolder folder(L"Z:" + unixPath);
-    // The disk holds about 1 MiB: the source and a few pieces fit, the rest does not.
-    const std::string source = PatternBytes(600 * 1024);
-    WriteBytes(folder / L"voll.bin", source);
-    RecordingWindow window;
-
-    const auto error = RunCatching(folder / L"voll.bin", 100 * 1024, window);
-
-    ASSERT_TRUE(error.has_value());
-    EXPECT_TRUE(error->Number() == ERROR_DISK_FULL || error->Number() == ERROR_HANDLE_DISK_FULL) << error->Number();
-    EXPECT_NE(error->Description().find(folder / L"voll.0"), std::wstring::npos);
-    EXPECT_NE(error->Description().find(L"Speicherplatz"), std::wstring::npos);
-    EXPECT_EQ(ReadBytes(folder / L"voll.bin"), source);
-    EXPECT_EQ(ReadBytes(folder / L"voll.bat"), "");
-    EXPECT_EQ(window.calls.back(), L"SetBusy off");
 }
 
 } // namespace

@@ -13,12 +13,10 @@
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().wstring()) {}
-
-TempFolder::TempFolder(const std::wstring& parent) {
+TempFolder::TempFolder() {
     static unsigned counter = 0;
     do {
-        path_ = (fs::path(parent) / (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+        path_ = (fs::temp_directory_path() / (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                      std::to_wstring(++counter)))
                     .wstring();
     } while (!fs::create_directory(path_));

@@ -9,7 +9,6 @@
 class TempFolder {
 public:
     TempFolder();
-    explicit TempFolder(const std::wstring& parent);
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder();

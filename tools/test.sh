@@ -15,14 +15,6 @@ build_failed() {
 cmake --preset native >/dev/null && cmake --build --preset native || build_failed
 cmake --preset windows >/dev/null && cmake --build --preset windows || build_failed
 
-# A RAM disk of 1 MiB for the full-disk test; without the right to mount, that test skips.
-small_disk="$KAVRO_ROOT/build/windows/small-disk"
-mkdir -p "$small_disk"
-if mountpoint -q "$small_disk" || mount -t tmpfs -o size=1m kavro-small-disk "$small_disk" 2>/dev/null; then
-    export KAVRO_SMALL_DISK="$small_disk"
-    trap 'mountpoint -q "$small_disk" && umount "$small_disk"' EXIT
-fi
-
 ctest --preset native 2>&1 | tee build/native-tests.log
 xvfb-run -a ctest --preset windows 2>&1 | tee build/windows-tests.log
 
