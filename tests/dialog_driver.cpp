@@ -104,6 +104,26 @@ void ConfirmDialog(HWND dialog) { PressButton(dialog, IDOK); }
 
 void CancelDialog(HWND dialog) { PressButton(dialog, IDCANCEL); }
 
+HWND AnswerFileDialog(HWND dialog, const std::optional<std::wstring>& typed, bool confirm, DWORD timeoutMs) {
+    // A freshly shown dialog may still be setting itself up, above all in a new Wine prefix: a
+    // name typed or a button pressed then can be lost. So both are done again until the dialog
+    // reacts by closing or by putting up a message box.
+    constexpr DWORD kReactionMs = 5000;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (typed && DialogFileName(dialog) != *typed) {
+            SetDialogFileName(dialog, *typed);
+        }
+        confirm ? ConfirmDialog(dialog) : CancelDialog(dialog);
+        if (const HWND box = WaitForOwnedWindow(dialog, kReactionMs)) {
+            return box;
+        }
+        if (!::IsWindow(dialog) || ::GetTickCount64() >= deadline) {
+            return nullptr;
+        }
+    }
+}
+
 void VisitFileDialog(FileDialogVisit& visit, DWORD timeoutMs) {
     const HWND dialog = WaitForWindow(L"Datei auswählen", timeoutMs);
     if (!dialog) {
@@ -112,12 +132,8 @@ void VisitFileDialog(FileDialogVisit& visit, DWORD timeoutMs) {
     visit.shown = true;
     visit.owner = ::GetWindow(dialog, GW_OWNER);
     visit.offered = DialogFileName(dialog);
-    if (visit.typed) {
-        SetDialogFileName(dialog, *visit.typed);
-    }
-    visit.confirm ? ConfirmDialog(dialog) : CancelDialog(dialog);
     // The dialog answers a name it refuses with a message box over itself.
-    if (const HWND box = WaitForOwnedWindow(dialog, visit.confirm ? timeoutMs : 0)) {
+    if (const HWND box = AnswerFileDialog(dialog, visit.typed, visit.confirm, timeoutMs)) {
         ConfirmDialog(box);
         visit.refused = WaitUntilClosed(box, timeoutMs) && ::IsWindowVisible(dialog);
     }

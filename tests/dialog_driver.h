@@ -28,6 +28,10 @@ std::wstring MessageBoxText(HWND box);
 void ConfirmDialog(HWND dialog);
 void CancelDialog(HWND dialog);
 
+// Types typed (if any) into the file dialog and presses OK (confirm) or Cancel, again until the
+// dialog closes or puts up a message box; gives that box, else nullptr.
+HWND AnswerFileDialog(HWND dialog, const std::optional<std::wstring>& typed, bool confirm, DWORD timeoutMs);
+
 // One showing of the file dialog "Datei auswählen" as a user handles it.
 struct FileDialogVisit {
     std::optional<std::wstring> typed{}; // typed into the file name field first

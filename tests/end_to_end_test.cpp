@@ -79,8 +79,7 @@ TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
 
     const HWND dialog = WaitForWindow(L"Datei auswählen", 20000);
     ASSERT_NE(dialog, nullptr);
-    SetDialogFileName(dialog, folder / name);
-    ConfirmDialog(dialog);
+    EXPECT_EQ(AnswerFileDialog(dialog, folder / name, true, 20000), nullptr);
     ASSERT_TRUE(WaitUntilClosed(dialog, 20000));
 
     const HWND box = WaitForOwnedWindow(window, 60000);
