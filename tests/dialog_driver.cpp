@@ -2,6 +2,7 @@
 
 #include <dlgs.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -118,7 +119,13 @@ HWND AnswerFileDialog(HWND dialog, const std::optional<std::wstring>& typed, boo
         if (const HWND box = WaitForOwnedWindow(dialog, kReactionMs)) {
             return box;
         }
-        if (!::IsWindow(dialog) || ::GetTickCount64() >= deadline) {
+        if (!::IsWindow(dialog)) {
+            return nullptr;
+        }
+        if (::GetTickCount64() >= deadline) {
+            // Says what the dialog held, for whoever reads the failed test's output.
+            std::fwprintf(stderr, L"The file dialog did not react; its name field holds \"%ls\".\n",
+                          DialogFileName(dialog).c_str());
             return nullptr;
         }
     }
