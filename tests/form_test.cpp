@@ -211,6 +211,21 @@ TEST(FormAction, RefusedSizesAskAgainWithoutADialog) {
     }
 }
 
+// A click queued while the action is open (here reaching the button from the message box's own
+// loop) must not start a second action inside the first.
+TEST(FormAction, AClickWhileTheActionIsOpenIsDropped) {
+    FormFixture form;
+    form.TypeSize(L"");
+    ::PostMessageW(form.Control(ControlId::cmdOK), BM_CLICK, 0, 0);
+    form.Click(ControlId::cmdOK);
+    form.Pump();
+    EXPECT_EQ(FormFixture::Messages(), Messages{L"Geben Sie bitte eine gültige Dateigröße an!"});
+
+    // Once the action has ended, the next click works again.
+    form.Click(ControlId::cmdOK);
+    EXPECT_EQ(FormFixture::Messages().size(), 2u);
+}
+
 TEST(FormAction, SplitsTheChosenFileAndRemembersIt) {
     FormFixture form;
     TempFolder folder;

@@ -200,18 +200,28 @@ void Form1::OnCommand(int id, int code) {
     if (code != BN_CLICKED) {
         return;
     }
+    switch (static_cast<ControlId>(id)) {
+    case ControlId::cmdOK:
+        // A click that arrives while the action is still open (dispatched by its own dialog or
+        // message box, say one queued during the run) is dropped: one action at a time.
+        if (!actionOpen_) {
+            actionOpen_ = true;
+            RunAction(&Form1::cmdOK_Click);
+            actionOpen_ = false;
+        }
+        break;
+    case ControlId::cmdEnd:
+        RunAction(&Form1::cmdEnd_Click);
+        break;
+    default:
+        break; // IDOK and IDCANCEL from Enter and Esc do nothing
+    }
+}
+
+void Form1::RunAction(void (Form1::*action)()) {
     // The one place where an action's errors end: reported, and the window goes on.
     try {
-        switch (static_cast<ControlId>(id)) {
-        case ControlId::cmdOK:
-            cmdOK_Click();
-            break;
-        case ControlId::cmdEnd:
-            cmdEnd_Click();
-            break;
-        default:
-            break; // IDOK and IDCANCEL from Enter and Esc do nothing
-        }
+        (this->*action)();
     } catch (const RunError& error) {
         ReportError(ErrorMessageText(error));
     } catch (const std::bad_alloc&) {

@@ -40,6 +40,8 @@ private:
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void ApplyLayout(UINT dpi);
     void ResizeClient(int width, int height, UINT dpi);
+    // Runs a button's action; its errors are reported here and go no further.
+    void RunAction(void (Form1::*action)());
     void ReportError(const std::wstring& text);
 
     void cmdOK_Click();
@@ -61,4 +63,5 @@ private:
     UniqueIcon imageIcon_;
     HWND focusBeforeDeactivation_ = nullptr;
     bool busy_ = false;
+    bool actionOpen_ = false; // cmdOK_Click has begun and not yet returned
 };
