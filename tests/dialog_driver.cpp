@@ -58,6 +58,15 @@ void PressButton(HWND dialog, int id) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+// The file name field of the file dialog: read and typed into.
+std::wstring DialogFileName(HWND dialog) { return ControlText(FileNameEdit(dialog)); }
+
+void SetDialogFileName(HWND dialog, const std::wstring& name) {
+    DWORD_PTR done = 0;
+    ::SendMessageTimeoutW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()),
+                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &done);
+}
+
 } // namespace
 
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs) {
@@ -86,14 +95,6 @@ HWND WaitForOwnedWindow(HWND owner, DWORD timeoutMs) {
 
 bool WaitUntilClosed(HWND window, DWORD timeoutMs) {
     return PollFor(timeoutMs, [window] { return ::IsWindow(window) ? HWND{} : HWND_MESSAGE; }) != nullptr;
-}
-
-std::wstring DialogFileName(HWND dialog) { return ControlText(FileNameEdit(dialog)); }
-
-void SetDialogFileName(HWND dialog, const std::wstring& name) {
-    DWORD_PTR done = 0;
-    ::SendMessageTimeoutW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()),
-                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &done);
 }
 
 std::wstring MessageBoxText(HWND box) {

@@ -17,10 +17,6 @@ HWND WaitForOwnedWindow(HWND owner, DWORD timeoutMs);
 // Whether window has closed within timeoutMs.
 bool WaitUntilClosed(HWND window, DWORD timeoutMs);
 
-// The file name field of the file dialog: read and typed into.
-std::wstring DialogFileName(HWND dialog);
-void SetDialogFileName(HWND dialog, const std::wstring& name);
-
 // The text a message box shows.
 std::wstring MessageBoxText(HWND box);
 
