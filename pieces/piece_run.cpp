@@ -39,11 +39,10 @@ void RefuseToOverwriteSource(const std::wstring& sourcePath, const std::wstring&
     const bool isPiece = number && *number <= pieceCount;
     const bool isScript = ::CompareStringOrdinal(sourcePath.c_str(), -1, scriptPath.c_str(), -1, TRUE) == CSTR_EQUAL;
     if (isPiece || isScript) {
-        throw RunError(ERROR_FILE_EXISTS,
-                       L"Die ausgewählte Datei " + Quoted(sourcePath) + L" trägt den Namen " +
-                           (isPiece ? L"eines Teils" : L"der Batch-Datei") +
-                           L", den das Zerlegen schreiben würde, und würde dabei überschrieben. "
-                           L"Es wurde nichts geschrieben. Bitte benennen Sie die Datei um.");
+        throw RunError(ERROR_FILE_EXISTS, L"Die ausgewählte Datei " + Quoted(sourcePath) + L" trägt den Namen " +
+                                              (isPiece ? L"eines Teils" : L"der Batch-Datei") +
+                                              L", den das Zerlegen schreiben würde, und würde dabei überschrieben. "
+                                              L"Es wurde nichts geschrieben. Bitte benennen Sie die Datei um.");
     }
 }
 

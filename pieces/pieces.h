@@ -25,9 +25,8 @@ protected:
     ~WindowOperations() = default;
 };
 
-inline constexpr wchar_t kSourceTooSmallMessage[] =
-    L"Die ausgewählte Datei ist kleiner als die"
-    L"angegebene Dateigröße. Keine Zerlegung erforderlich.";
+inline constexpr wchar_t kSourceTooSmallMessage[] = L"Die ausgewählte Datei ist kleiner als die"
+                                                    L"angegebene Dateigröße. Keine Zerlegung erforderlich.";
 inline constexpr wchar_t kProgressPrefix[] = L"Kopiere Daten nach ";
 inline constexpr wchar_t kSuccessMessage[] = L"Datei erfolgreich gesplittet";
 

@@ -10,8 +10,8 @@ bool ReadsBare(wchar_t c) {
         // interpreter takes for a separator.
         return c != 0x00A0;
     }
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'.' ||
-           c == L'_' || c == L'-';
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'.' || c == L'_' ||
+           c == L'-';
 }
 
 } // namespace

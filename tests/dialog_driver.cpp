@@ -63,8 +63,8 @@ std::wstring DialogFileName(HWND dialog) { return ControlText(FileNameEdit(dialo
 
 void SetDialogFileName(HWND dialog, const std::wstring& name) {
     DWORD_PTR done = 0;
-    ::SendMessageTimeoutW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()),
-                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &done);
+    ::SendMessageTimeoutW(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
+                          kSendTimeoutMs, &done);
 }
 
 } // namespace

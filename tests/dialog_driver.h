@@ -31,12 +31,12 @@ HWND AnswerFileDialog(HWND dialog, const std::optional<std::wstring>& typed, boo
 // One showing of the file dialog "Datei auswählen" as a user handles it.
 struct FileDialogVisit {
     std::optional<std::wstring> typed{}; // typed into the file name field first
-    bool confirm = true;               // OK, else Cancel
+    bool confirm = true;                 // OK, else Cancel
     // What the user saw:
     bool shown = false;
     HWND owner = nullptr;
     std::wstring offered{}; // the file name field as the dialog came up
-    bool refused = false; // after OK a message box came up and the dialog stayed open
+    bool refused = false;   // after OK a message box came up and the dialog stayed open
 };
 
 // Waits for the dialog and does what visit says; whatever stays open is cancelled, so a fault

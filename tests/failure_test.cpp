@@ -120,8 +120,8 @@ struct FailingWrites {
     explicit FailingWrites(std::wstring fileSuffix) {
         suffix = std::move(fileSuffix);
         InjectWriteFault([](const std::wstring& path, DWORD) -> DWORD {
-            const bool hit = path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(),
-                                                                          suffix) == 0;
+            const bool hit =
+                path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
             return hit ? ERROR_DISK_FULL : 0;
         });
     }

@@ -13,8 +13,8 @@ namespace {
 
 // Calls ChooseSourceFile, which blocks, over an owner window while a second thread plays the user.
 struct Chooser {
-    HWND owner = ::CreateWindowExW(0, L"STATIC", L"Kavro", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                                   nullptr);
+    HWND owner =
+        ::CreateWindowExW(0, L"STATIC", L"Kavro", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     SourceFileDialog dialogObject;
 
     ~Chooser() { ::DestroyWindow(owner); }

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 TempFolder::TempFolder() {
     static unsigned counter = 0;
     do {
-        path_ = (fs::temp_directory_path() / (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                     std::to_wstring(++counter)))
+        path_ = (fs::temp_directory_path() /
+                 (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)))
                     .wstring();
     } while (!fs::create_directory(path_));
 }
@@ -58,8 +58,7 @@ std::string ReadBytes(const std::wstring& path) {
 bool Exists(const std::wstring& path) { return fs::exists(fs::path(path)); }
 
 bool IsClosed(const std::wstring& path) {
-    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-        .operator bool();
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).operator bool();
 }
 
 std::vector<std::wstring> FileNames(const std::wstring& folder) {

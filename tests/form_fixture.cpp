@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-
 namespace {
 
 // Whether a DialogAnswer is waiting for the file dialog.

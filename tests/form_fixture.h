@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dialog_driver.h"

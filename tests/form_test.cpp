@@ -25,9 +25,9 @@ void ExpectLayoutAt(const FormFixture& form, UINT dpi) {
     EXPECT_EQ(client.right, px(6465));
     EXPECT_EQ(client.bottom, px(4800));
     const Expected controls[] = {
-        {ControlId::lblInfo, L"Static", 960, 120, 4095, 1215},  {ControlId::lblDatgr, L"Static", 315, 1920, 1815, 255},
-        {ControlId::txtGröße, L"Edit", 2520, 1800, 1695, 375},  {ControlId::lblInfo1, L"Static", 480, 2520, 5175, 975},
-        {ControlId::cmdOK, L"Button", 360, 3840, 3015, 495},    {ControlId::cmdEnd, L"Button", 4560, 3840, 1215, 495},
+        {ControlId::lblInfo, L"Static", 960, 120, 4095, 1215}, {ControlId::lblDatgr, L"Static", 315, 1920, 1815, 255},
+        {ControlId::txtGröße, L"Edit", 2520, 1800, 1695, 375}, {ControlId::lblInfo1, L"Static", 480, 2520, 5175, 975},
+        {ControlId::cmdOK, L"Button", 360, 3840, 3015, 495},   {ControlId::cmdEnd, L"Button", 4560, 3840, 1215, 495},
         {ControlId::Image1, L"Static", 360, 480, 240, 240},
     };
     for (const auto& c : controls) {
@@ -134,11 +134,8 @@ TEST(FormLayout, FollowsA144DpiScreen) {
 TEST(FormLayout, TextsFrameAndKeyboard) {
     FormFixture form;
     const std::pair<ControlId, std::wstring> texts[] = {
-        {ControlId::lblDatgr, L"Dateigröße in kB:"},
-        {ControlId::txtGröße, L""},
-        {ControlId::lblInfo1, L""},
-        {ControlId::cmdOK, L"Datei auswählen und kopieren"},
-        {ControlId::cmdEnd, L"Ende"},
+        {ControlId::lblDatgr, L"Dateigröße in kB:"},         {ControlId::txtGröße, L""},   {ControlId::lblInfo1, L""},
+        {ControlId::cmdOK, L"Datei auswählen und kopieren"}, {ControlId::cmdEnd, L"Ende"},
     };
     for (const auto& [id, text] : texts) {
         EXPECT_EQ(form.Text(id), text);

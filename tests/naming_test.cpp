@@ -33,7 +33,7 @@ TEST(Naming, StemAndNameOfPaths) {
 
 TEST(Naming, PieceNumberTextPadsToThreeDigits) {
     const std::pair<std::int64_t, const wchar_t*> cases[] = {
-        {1, L"001"},       {42, L"042"},       {999, L"999"},       {1000, L"1000"},
+        {1, L"001"},       {42, L"042"},      {999, L"999"},       {1000, L"1000"},
         {32767, L"32767"}, {32768, L"32768"}, {100000, L"100000"}, {5000000000, L"5000000000"},
     };
     for (const auto& [number, text] : cases) {
@@ -43,8 +43,8 @@ TEST(Naming, PieceNumberTextPadsToThreeDigits) {
 }
 
 TEST(Naming, PieceNumberOfRefusesWhatNoPieceIsCalled) {
-    for (const wchar_t* text : {L"", L"1", L"01", L"000", L"0001", L"0999", L"bat", L"12a", L"-12", L"+123",
-                                L"9999999999999999999999"}) {
+    for (const wchar_t* text :
+         {L"", L"1", L"01", L"000", L"0001", L"0999", L"bat", L"12a", L"-12", L"+123", L"9999999999999999999999"}) {
         EXPECT_FALSE(PieceNumberOf(text).has_value()) << text;
     }
 }
@@ -56,9 +56,15 @@ TEST(Naming, ScriptPathAndPieceCount) {
         std::int32_t size;
         std::int64_t count;
     } cases[] = {
-        {0, 1024, 0},       {1, 1024, 1},          {1024, 1024, 1},
-        {1025, 1024, 2},    {2048, 1024, 2},       {2500, 1024, 3},
-        {5LL << 30, 1 << 30, 5}, {(5LL << 30) + 1, 1 << 30, 6}, {3LL << 31, 2147483647, 4},
+        {0, 1024, 0},
+        {1, 1024, 1},
+        {1024, 1024, 1},
+        {1025, 1024, 2},
+        {2048, 1024, 2},
+        {2500, 1024, 3},
+        {5LL << 30, 1 << 30, 5},
+        {(5LL << 30) + 1, 1 << 30, 6},
+        {3LL << 31, 2147483647, 4},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PieceCount(c.length, c.size), c.count) << c.length << " / " << c.size;

@@ -42,9 +42,7 @@ TEST(Resources, IconHasItsThreeImages) {
     ASSERT_GE(group.size(), 6u);
     const auto& directory = *reinterpret_cast<const IconDirectory*>(group.data());
     ASSERT_EQ(directory.count, 3);
-    const struct {
-        int size, colours, bits;
-    } expected[] = {{16, 16, 4}, {32, 2, 1}, {32, 16, 4}};
+    const struct { int size, colours, bits; } expected[] = {{16, 16, 4}, {32, 2, 1}, {32, 16, 4}};
     for (int i = 0; i < 3; ++i) {
         const IconDirectoryEntry& entry = directory.entries[i];
         EXPECT_EQ(entry.width, expected[i].size) << i;
@@ -57,8 +55,8 @@ TEST(Resources, IconHasItsThreeImages) {
 
 TEST(Resources, ManifestAndVersion) {
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
-    for (const char* setting : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "PerMonitorV2",
-                                "true/pm", "<longPathAware", ">true</longPathAware>", "level=\"asInvoker\""}) {
+    for (const char* setting : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "PerMonitorV2", "true/pm",
+                                "<longPathAware", ">true</longPathAware>", "level=\"asInvoker\""}) {
         EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
     }
     EXPECT_FALSE(Resource(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO)).empty());

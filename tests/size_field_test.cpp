@@ -9,8 +9,7 @@
 
 namespace {
 
-const std::vector<std::wstring> kRefused = {std::wstring(L"ShowMessage ") + kInvalidSizeMessage,
-                                            L"FocusSizeField"};
+const std::vector<std::wstring> kRefused = {std::wstring(L"ShowMessage ") + kInvalidSizeMessage, L"FocusSizeField"};
 
 TEST(SizeField, TextsGiveBytesOrAreRefusedWithMessageAndFocus) {
     const struct {
@@ -18,11 +17,11 @@ TEST(SizeField, TextsGiveBytesOrAreRefusedWithMessageAndFocus) {
         std::int32_t bytes;
         std::vector<std::wstring> calls;
     } cases[] = {
-        {L"", 0, kRefused},         {L"kB", 0, kRefused},         {L"0", 0, kRefused},
-        {L"-5", 0, kRefused},       {L"&HFFFFFFFF", 0, kRefused}, {L"100", 102400, {}},
-        {L"1.5", 1536, {}},         {L"1,5", 1024, {}},           {L" 2 0 ", 20480, {}},
-        {L"64kB", 65536, {}},       {L"1e3", 1024000, {}},        {L"0.0001", 0, {}},
-        {L"0.00048828125", 0, {}},  {L"0.0009765625", 1, {}},     {L"2097151.9995117", 2147483647, {}},
+        {L"", 0, kRefused},        {L"kB", 0, kRefused},         {L"0", 0, kRefused},
+        {L"-5", 0, kRefused},      {L"&HFFFFFFFF", 0, kRefused}, {L"100", 102400, {}},
+        {L"1.5", 1536, {}},        {L"1,5", 1024, {}},           {L" 2 0 ", 20480, {}},
+        {L"64kB", 65536, {}},      {L"1e3", 1024000, {}},        {L"0.0001", 0, {}},
+        {L"0.00048828125", 0, {}}, {L"0.0009765625", 1, {}},     {L"2097151.9995117", 2147483647, {}},
     };
     for (const auto& c : cases) {
         RecordingWindow window;

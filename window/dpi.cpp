@@ -27,7 +27,8 @@ int SystemMetricForDpi(int index, UINT dpi) {
 }
 
 void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
-    static const auto adjust = User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    static const auto adjust =
+        User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
     if (adjust) {
         adjust(&rect, style, FALSE, exStyle, dpi);
     } else {

@@ -46,8 +46,8 @@ bool Form1::Create(HINSTANCE instance, int show) {
         return false;
     }
     // The size is set at the window's real DPI once it exists (OnCreate).
-    if (!::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
-                           nullptr, instance, this)) {
+    if (!::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
+                           instance, this)) {
         return false;
     }
     ::ShowWindow(hwnd_, show);

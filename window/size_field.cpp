@@ -31,9 +31,8 @@ std::int32_t PartSizeInBytes(std::wstring_view fieldText, WindowOperations& wind
     // user can simply type a smaller one.
     const std::optional<std::int32_t> bytes = kilobytes ? KilobytesToBytes(*kilobytes) : std::nullopt;
     if (!bytes) {
-        const RunError tooLarge(kArithmeticOverflow,
-                                L"Die angegebene Dateigröße ist zu groß. Erlaubt sind höchstens " +
-                                    std::to_wstring(kLargestKilobytes) + L" kB.");
+        const RunError tooLarge(kArithmeticOverflow, L"Die angegebene Dateigröße ist zu groß. Erlaubt sind höchstens " +
+                                                         std::to_wstring(kLargestKilobytes) + L" kB.");
         Refuse(ErrorMessageText(tooLarge), window);
         return 0;
     }

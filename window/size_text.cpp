@@ -165,8 +165,7 @@ std::optional<std::int32_t> KilobytesToBytes(double kilobytes) {
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0)) {
         rounded += 1;
     }
-    if (rounded > std::numeric_limits<std::int32_t>::max() ||
-        rounded < std::numeric_limits<std::int32_t>::min()) {
+    if (rounded > std::numeric_limits<std::int32_t>::max() || rounded < std::numeric_limits<std::int32_t>::min()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(rounded);
