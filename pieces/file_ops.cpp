@@ -1,14 +1,7 @@
 #include "pieces/file_ops.h"
 
 #include "pieces/file_error.h"
-
-namespace {
-
-WriteFaultForTesting writeFault = nullptr;
-
-} // namespace
-
-void InjectWriteFault(WriteFaultForTesting fault) { writeFault = fault; }
+#include "pieces/write_fault.h"
 
 std::int64_t FileLengthByPath(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -86,13 +79,11 @@ void ReadExactly(const NamedFile& file, void* data, DWORD size) {
 
 void WriteAll(const NamedFile& file, const void* data, DWORD size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
-    if (writeFault) {
-        if (const DWORD code = writeFault(file.path, size)) {
-            // As on a disk that fills up in the middle of a write: half lands, then it fails.
-            DWORD written = 0;
-            ::WriteFile(file.handle.Get(), bytes, size / 2, &written, nullptr);
-            throw FileError(code, FileAction::Write, file.path);
-        }
+    if (const DWORD code = PlannedWriteFault(file.path)) {
+        // As on a disk that fills up in the middle of a write: half lands, then it fails.
+        DWORD written = 0;
+        ::WriteFile(file.handle.Get(), bytes, size / 2, &written, nullptr);
+        throw FileError(code, FileAction::Write, file.path);
     }
     while (size > 0) {
         DWORD written = 0;

@@ -9,11 +9,6 @@
 
 #include "pieces/unique_handle.h"
 
-// For tests: called before every write with the file and the bytes about to be written; a
-// non-zero result makes that write fail half-way with it as the Windows error code.
-using WriteFaultForTesting = DWORD (*)(const std::wstring& path, DWORD bytes);
-void InjectWriteFault(WriteFaultForTesting fault);
-
 // An open file together with the path that error messages name.
 struct NamedFile {
     UniqueFile handle;

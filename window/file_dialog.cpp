@@ -16,7 +16,8 @@ constexpr wchar_t kDialogTitle[] = L"Datei auswählen";
 } // namespace
 
 std::optional<std::wstring> ChooseSourceFile(HWND owner, SourceFileDialog& cmdStandarddialog) {
-    // The caller is a window procedure: nothing may leave here but a path or nothing.
+    // The OK action asks once and takes any failure of the dialog as "no file": nothing may leave here but a path or
+    // nothing.
     try {
         std::vector<wchar_t> fileName(kFileNameChars, L'\0');
         // A remembered name too long to offer is dropped rather than cut into another file's name.

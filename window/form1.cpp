@@ -121,7 +121,7 @@ bool Form1::OnCreate() {
     HWND* const members[] = {&lblInfo, &lblDatgr, &txtGröße, &lblInfo1, &cmdOK, &cmdEnd, &Image1};
     static_assert(std::size(members) == kControls.size());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlSpec& control = kControls[i];
+        const ControlDesign& control = kControls[i];
         *members[i] = ::CreateWindowExW(control.exStyle, control.className, control.text,
                                         WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, hwnd_,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
@@ -143,7 +143,7 @@ void Form1::ApplyLayout(UINT dpi) {
     for (std::size_t i = 0; i < kFonts.size(); ++i) {
         fonts[i].Reset(CreateFontFor(kFonts[i], dpi));
     }
-    for (const ControlSpec& control : kControls) {
+    for (const ControlDesign& control : kControls) {
         HWND child = ::GetDlgItem(hwnd_, static_cast<int>(control.id));
         ::SetWindowPos(child, nullptr, TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
                        TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi),

@@ -1,6 +1,6 @@
 #include "window/layout.h"
 
-HFONT CreateFontFor(const FontSpec& design, UINT dpi) {
+HFONT CreateFontFor(const FontDesign& design, UINT dpi) {
     LOGFONTW font{};
     font.lfHeight = -::MulDiv(design.centipoints, static_cast<int>(dpi), 7200);
     font.lfWeight = design.bold ? FW_BOLD : FW_NORMAL;

@@ -10,7 +10,7 @@
 // for Enter and Esc.
 enum class ControlId : int { lblInfo = 1001, lblDatgr, txtGröße, lblInfo1, cmdOK, cmdEnd, Image1 };
 
-struct FontSpec {
+struct FontDesign {
     const wchar_t* face;
     int centipoints;
     bool bold;
@@ -19,13 +19,13 @@ struct FontSpec {
 // The fonts the controls use, as indexes into kFonts.
 enum class FontRole { Window, SizeLabel, Button, None };
 
-inline constexpr std::array<FontSpec, 3> kFonts{{
+inline constexpr std::array<FontDesign, 3> kFonts{{
     {L"MS Sans Serif", 825, false}, // Window
     {L"MS Sans Serif", 975, true},  // SizeLabel
     {L"MS Sans Serif", 825, true},  // Button
 }};
 
-struct ControlSpec {
+struct ControlDesign {
     ControlId id;
     const wchar_t* className;
     const wchar_t* text;
@@ -44,7 +44,7 @@ inline constexpr wchar_t kDescription[] =
     L"die Ursprungsdatei wieder zusammengesetzt werden kann. ";
 
 // In tab order: the order of creation is the order Tab moves in.
-inline constexpr std::array<ControlSpec, 7> kControls{{
+inline constexpr std::array<ControlDesign, 7> kControls{{
     {ControlId::lblInfo, L"STATIC", kDescription, SS_LEFT | SS_NOPREFIX, 0, 960, 120, 4095, 1215, FontRole::Window},
     {ControlId::lblDatgr, L"STATIC", L"Dateigröße in kB:", SS_LEFT | SS_NOPREFIX, 0, 315, 1920, 1815, 255,
      FontRole::SizeLabel},
@@ -61,4 +61,4 @@ inline constexpr std::array<ControlSpec, 7> kControls{{
 inline int TwipsToPixels(int twips, UINT dpi) { return ::MulDiv(twips, static_cast<int>(dpi), 1440); }
 
 // A font as designed, at dpi.
-HFONT CreateFontFor(const FontSpec& design, UINT dpi);
+HFONT CreateFontFor(const FontDesign& design, UINT dpi);
