@@ -1,12 +1,10 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "dialog_driver.h"
 #include "file_fixtures.h"
-#include "pieces/unique_handle.h"
 #include "window/form1.h"
 #include "window/layout.h"
 
@@ -15,89 +13,116 @@ namespace {
 // The real Kavro.exe, named by the test command in KAVRO_EXE (a Unix path under Wine).
 std::wstring KavroExe() {
     const char* path = std::getenv("KAVRO_EXE");
-    if (!path) {
-        return {};
-    }
-    std::wstring windowsPath = path[0] == '/' ? L"Z:" : L"";
-    for (const char* c = path; *c; ++c) {
+    std::wstring windowsPath = path && path[0] == '/' ? L"Z:" : L"";
+    for (const char* c = path ? path : ""; *c; ++c) {
         windowsPath += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
     }
     return windowsPath;
 }
 
-HWND WaitForMainWindow(DWORD processId) {
-    for (int tries = 0; tries < 300; ++tries) {
-        for (HWND window = ::FindWindowW(Form1::kClassName, nullptr); window;
-             window = ::FindWindowExW(nullptr, window, Form1::kClassName, nullptr)) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == processId && ::IsWindowVisible(window)) {
-                return window;
-            }
-        }
-        ::Sleep(100);
+// Wine's screen DPI for the programs started while this lives; the old setting comes back at the end.
+class WineScreenDpi {
+public:
+    explicit WineScreenDpi(DWORD dpi) {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                          nullptr);
+        DWORD size = sizeof old_;
+        hadOld_ = ::RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+                  ERROR_SUCCESS;
+        ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
     }
-    return nullptr;
+    ~WineScreenDpi() {
+        hadOld_ ? ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_)
+                : ::RegDeleteValueW(key_, L"LogPixels");
+        ::RegCloseKey(key_);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool hadOld_ = false;
+};
+
+// Presses OK in the file dialog that the click on cmdOK brings up, after choosing path; gives what it offered.
+std::wstring ChooseAfterOK(HWND window, const std::wstring& path) {
+    ::PostMessageW(::GetDlgItem(window, static_cast<int>(ControlId::cmdOK)), BM_CLICK, 0, 0);
+    const HWND dialog = WaitForOwnedWindow(window, 20000);
+    const std::wstring offered = dialog ? OfferedFileName(dialog) : L"(no dialog)";
+    EXPECT_TRUE(dialog && ChooseInFileDialog(dialog, path, 20000));
+    return offered;
 }
 
-// Starts Kavro.exe, drives it from outside with window messages only, and joins its output
-// with the real command interpreter.
+// The text of the message box that comes up over window, which is then closed with OK.
+std::wstring AnswerMessageBox(HWND window) {
+    const HWND box = WaitForOwnedWindow(window, 60000);
+    const std::wstring text = box ? MessageBoxText(box) : L"(no message box)";
+    Click(box, IDOK);
+    EXPECT_TRUE(WaitUntilClosed(box, 20000));
+    return text;
+}
+
+// Starts Kavro.exe on a screen of 144 DPI, drives it from outside with window messages only through a failed and a
+// good run, closes it with the close box, and joins its output with the real command interpreter.
 TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
     const std::wstring exe = KavroExe();
-    if (exe.empty()) {
-        GTEST_SKIP() << "KAVRO_EXE names no program";
+    const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    if (exe.empty() || !wine) {
+        GTEST_SKIP() << "needs KAVRO_EXE, and Wine, whose screen DPI it sets";
     }
     TempFolder folder;
-    const std::wstring name = L"Mein Urlaub & Grüße.avi";
-    const std::string source = PatternBytes(300 * 1024 + 17, 5);
-    WriteBytes(folder / name, source);
+    const std::wstring source = folder / L"Mein Urlaub & Grüße.avi";
+    const std::wstring blocked = folder / L"Mein Urlaub & Grüße.002";
+    const std::string bytes = PatternBytes(300 * 1024 + 17, 5);
+    WriteBytes(source, bytes);
+    WriteBytes(blocked, "old");
+    ::SetFileAttributesW(blocked.c_str(), FILE_ATTRIBUTE_READONLY);
 
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &started));
-    UniqueFile process(started.hProcess);
-    UniqueFile thread(started.hThread);
-    // However the test ends, no Kavro is left behind holding a window or the test's output.
-    struct EndKavro {
-        HANDLE process;
-        ~EndKavro() {
-            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-                ::TerminateProcess(process, 1);
-            }
-        }
-    } endKavro{process.Get()};
-    const HWND window = WaitForMainWindow(started.dwProcessId);
+    std::optional<WineScreenDpi> screen(144);
+    DWORD processId = 0;
+    const UniqueFile kavro = StartProcess(L"\"" + exe + L"\"", nullptr, &processId);
+    struct EndKavro { // however the test ends, no Kavro is left behind
+        const UniqueFile& process;
+        ~EndKavro() { WaitForExit(process, 0); }
+    } endKavro{kavro};
+    const HWND window = PollFor(30000, [processId](HWND candidate) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(candidate, &owner);
+        wchar_t className[32] = {};
+        ::GetClassNameW(candidate, className, 32);
+        return owner == processId && std::wstring(className) == Form1::kClassName;
+    });
     ASSERT_NE(window, nullptr);
+    screen.reset();
+    RECT box{};
+    ::GetClientRect(window, &box);
+    EXPECT_EQ(box.right, 647); // 6465 x 4800 twips at 144 DPI
+    EXPECT_EQ(box.bottom, 480);
+    ::GetWindowRect(::GetDlgItem(window, static_cast<int>(ControlId::cmdEnd)), &box);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, 456);
+    EXPECT_EQ(box.top, 384);
 
+    // An error ends the action with a message that names the file, not the program.
     const HWND size = ::GetDlgItem(window, static_cast<int>(ControlId::txtGröße));
+    ::SendMessageW(size, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1"));
+    ChooseAfterOK(window, source);
+    const std::wstring error = AnswerMessageBox(window);
+    EXPECT_EQ(error.rfind(L"Fehler 5: ", 0), 0u) << error;
+    EXPECT_NE(error.find(blocked), std::wstring::npos) << error;
+    EXPECT_EQ(ControlText(::GetDlgItem(window, static_cast<int>(ControlId::lblInfo1))), L" ");
+
+    // The next run offers the file chosen last.
+    ::SetFileAttributesW(blocked.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::SendMessageW(size, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"100"));
-    const int ok = static_cast<int>(ControlId::cmdOK);
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(ok, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, ok)));
+    const std::wstring offered = ChooseAfterOK(window, source);
+    EXPECT_TRUE(!offered.empty() && source.ends_with(offered)) << offered;
+    EXPECT_EQ(AnswerMessageBox(window), L"Datei erfolgreich gesplittet");
 
-    const HWND dialog = WaitForWindow(L"Datei auswählen", 20000);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(AnswerFileDialog(dialog, folder / name, true, 20000), nullptr);
-    ASSERT_TRUE(WaitUntilClosed(dialog, 20000));
-
-    const HWND box = WaitForOwnedWindow(window, 60000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), L"Datei erfolgreich gesplittet");
-    ConfirmDialog(box);
-    ASSERT_TRUE(WaitUntilClosed(box, 20000));
-
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    ASSERT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    ::GetExitCodeProcess(process.Get(), &exitCode);
-    EXPECT_EQ(exitCode, 0u);
-
-    EXPECT_EQ(ReadBytes(folder / L"Mein Urlaub & Grüße.004"), source.substr(3 * 102400));
-    ASSERT_TRUE(::MoveFileW((folder / name).c_str(), (folder / L"original").c_str()));
+    ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(WaitForExit(kavro, 20000), 0u);
+    ASSERT_TRUE(::MoveFileW(source.c_str(), (folder / L"original").c_str()));
     EXPECT_EQ(RunScript(folder.Path(), folder / L"Mein Urlaub & Grüße.bat"), 0u);
-    EXPECT_TRUE(ReadBytes(folder / name) == source);
+    EXPECT_TRUE(ReadBytes(source) == bytes);
 }
 
 } // namespace

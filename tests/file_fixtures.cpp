@@ -1,24 +1,18 @@
 #include "file_fixtures.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <vector>
-
-#include "pieces/unique_handle.h"
 
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
     static unsigned counter = 0;
+    const auto name = [] { return L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-"; };
     do {
-        path_ = (fs::temp_directory_path() /
-                 (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter)))
-                    .wstring();
+        path_ = (fs::temp_directory_path() / (name() + std::to_wstring(++counter))).wstring();
     } while (!fs::create_directory(path_));
 }
 
@@ -55,44 +49,50 @@ std::string ReadBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-bool Exists(const std::wstring& path) { return fs::exists(fs::path(path)); }
-
 bool IsClosed(const std::wstring& path) {
-    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).operator bool();
+    return static_cast<bool>(UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0)));
 }
 
 std::vector<std::wstring> FileNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            names.push_back(entry.path().filename().wstring());
-        }
+        names.push_back(entry.path().filename().wstring());
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-unsigned long RunScript(const std::wstring& folder, const std::wstring& scriptPath) {
+UniqueFile StartProcess(std::wstring commandLine, const wchar_t* folder, DWORD* processId) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder,
+                          &startup, &process)) {
+        throw std::runtime_error("cannot start a child process");
+    }
+    UniqueFile thread(process.hThread);
+    if (processId) {
+        *processId = process.dwProcessId;
+    }
+    return UniqueFile(process.hProcess);
+}
+
+DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs) {
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.Get(), exitCode);
+        return exitCode;
+    }
+    ::GetExitCodeProcess(process.Get(), &exitCode);
+    return exitCode;
+}
+
+DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath) {
     const std::wstring plain = folder + L"\\join-test.bat";
     if (!::CopyFileW(scriptPath.c_str(), plain.c_str(), FALSE)) {
         throw std::runtime_error("cannot copy the script");
     }
-    std::wstring commandLine = L"cmd.exe /c join-test.bat";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          folder.c_str(), &startup, &process)) {
-        throw std::runtime_error("cannot start cmd.exe");
-    }
-    UniqueFile processHandle(process.hProcess);
-    UniqueFile threadHandle(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-        throw std::runtime_error("cmd.exe did not finish the script");
-    }
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    const DWORD exitCode = WaitForExit(StartProcess(L"cmd.exe /c join-test.bat", folder.c_str()), 120000);
     ::DeleteFileW(plain.c_str());
     return exitCode;
 }

@@ -1,9 +1,12 @@
 #pragma once
-// Files and folders for tests that touch the real file system (under Wine on Linux).
+// Files, folders and child processes for tests on the real file system (under Wine on Linux).
 
-#include <cstdint>
+#include <windows.h>
+
 #include <string>
 #include <vector>
+
+#include "pieces/unique_handle.h"
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class TempFolder {
@@ -25,7 +28,6 @@ std::string PatternBytes(std::size_t size, unsigned seed = 1);
 
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
-bool Exists(const std::wstring& path);
 
 // Whether no handle is open on the file any more: it can be opened without sharing.
 bool IsClosed(const std::wstring& path);
@@ -33,7 +35,12 @@ bool IsClosed(const std::wstring& path);
 // The names of the files in folder, sorted.
 std::vector<std::wstring> FileNames(const std::wstring& folder);
 
-// Runs a batch file with the command interpreter in folder and waits; gives its exit code.
-// The script runs as a copy under a plain name, since the command line would itself
-// interpret a name like "a & b.bat".
-unsigned long RunScript(const std::wstring& folder, const std::wstring& scriptPath);
+// Starts commandLine in folder (nullptr: this one); the process handle owns it.
+UniqueFile StartProcess(std::wstring commandLine, const wchar_t* folder = nullptr, DWORD* processId = nullptr);
+
+// The exit code once process has ended; ends it and gives -1 if it has not within timeoutMs.
+DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs);
+
+// Runs a batch file with the command interpreter in its folder; gives its exit code. It runs as a copy under a
+// plain name, since the command line would itself interpret a name like "a & b.bat".
+DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath);
