@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "window/form1.h"
 
@@ -10,6 +11,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
+    // The taskbar button's progress is a COM object; without COM the program works as before, without it.
+    struct ComApartment {
+        const bool entered = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+        ~ComApartment() {
+            if (entered) {
+                ::CoUninitialize();
+            }
+        }
+    } com;
     Form1 form;
     if (!form.Create(instance, show)) {
         return 1;

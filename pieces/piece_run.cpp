@@ -104,12 +104,13 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     // leaves it empty, never with a line that joins half the pieces.
     NamedFile script = CreateScriptFile(ScriptPath(stem));
 
+    CopyProgress progress{window, 0, length};
     for (std::int64_t number = 1, offset = 0; offset < length; ++number, offset += pieceSize) {
         const std::wstring piecePath = stem + PieceNumberText(number);
         window.SetProgressText(kProgressPrefix + piecePath);
         window.RepaintNow();
         NamedFile piece = CreatePieceFile(piecePath);
-        CopyBytes(std::min<std::int64_t>(length - offset, pieceSize), source, piece);
+        CopyBytes(std::min<std::int64_t>(length - offset, pieceSize), source, piece, progress);
         CloseWritten(piece);
     }
     source.handle.Reset();

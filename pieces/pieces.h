@@ -20,6 +20,8 @@ public:
     virtual void RepaintNow() = 0;
     // Keyboard focus to the size field.
     virtual void FocusSizeField() = 0;
+    // How far the copy is: done of total bytes of the source; reported after every block.
+    virtual void ReportProgress(std::int64_t done, std::int64_t total) = 0;
 
 protected:
     ~WindowOperations() = default;

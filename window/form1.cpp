@@ -11,6 +11,10 @@
 
 namespace {
 
+// How often a run shows its newest progress text and handles the window's messages: often enough for the eye and
+// for Windows, which deems a window that takes no messages for 5 s hung.
+constexpr ULONGLONG kRunTickMs = 50;
+
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 
@@ -45,6 +49,7 @@ bool Form1::Create(HINSTANCE instance, int show) {
     if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
+    taskbarButtonCreated_ = ::RegisterWindowMessageW(L"TaskbarButtonCreated");
     // The size is set at the window's real DPI once it exists (OnCreate).
     if (!::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
                            instance, this)) {
@@ -75,6 +80,10 @@ LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarButtonCreated_ && message != 0) {
+        taskbar_.Attach(hwnd_);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         return OnCreate() ? 0 : -1;
@@ -102,7 +111,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CLOSE:
-        cmdEnd_Click();
+        if (!busy_) {
+            cmdEnd_Click();
+        }
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
@@ -202,26 +213,32 @@ void Form1::OnCommand(int id, int code) {
     }
     switch (static_cast<ControlId>(id)) {
     case ControlId::cmdOK:
-        // A click that arrives while the action is still open (dispatched by its own dialog or
-        // message box, say one queued during the run) is dropped: one action at a time.
-        if (!actionOpen_) {
-            actionOpen_ = true;
-            RunAction(&Form1::cmdOK_Click);
-            actionOpen_ = false;
-        }
+        RunOKAction([this] { cmdOK_Click(); });
         break;
     case ControlId::cmdEnd:
-        RunAction(&Form1::cmdEnd_Click);
+        if (!busy_) { // a run is never cut off: it ends with its message
+            cmdEnd_Click();
+        }
         break;
     default:
         break; // IDOK and IDCANCEL from Enter and Esc do nothing
     }
 }
 
-void Form1::RunAction(void (Form1::*action)()) {
+void Form1::SplitFile(const std::wstring& source, std::int32_t pieceSize) {
+    RunOKAction([&] { WritePieceSet(source, pieceSize, *this); });
+}
+
+void Form1::RunOKAction(const std::function<void()>& action) {
+    // A click that arrives while the action is still open (dispatched by its own dialog or message box, or by the
+    // run's message pump) is dropped: one action at a time.
+    if (actionOpen_) {
+        return;
+    }
+    actionOpen_ = true;
     // The one place where an action's errors end: reported, and the window goes on.
     try {
-        (this->*action)();
+        action();
     } catch (const RunError& error) {
         ReportError(ErrorMessageText(error));
     } catch (const std::bad_alloc&) {
@@ -229,13 +246,20 @@ void Form1::RunAction(void (Form1::*action)()) {
     } catch (const std::exception&) {
         ReportError(ErrorMessageText(RunError(ERROR_INTERNAL_ERROR, L"Ein unerwarteter Fehler ist aufgetreten.")));
     }
+    actionOpen_ = false;
+    if (quitPending_) {
+        quitPending_ = false;
+        ::PostQuitMessage(quitCode_);
+    }
 }
 
 void Form1::ReportError(const std::wstring& text) {
     SetProgressText(L" ");
     SetBusy(false);
     RepaintNow();
+    taskbar_.ShowError();
     ShowMessage(text);
+    taskbar_.Clear();
 }
 
 void Form1::cmdOK_Click() {
@@ -252,17 +276,68 @@ void Form1::cmdOK_Click() {
 
 void Form1::cmdEnd_Click() { ::DestroyWindow(hwnd_); }
 
-void Form1::ShowMessage(const std::wstring& text) { ::MessageBoxW(hwnd_, text.c_str(), kCaption, MB_OK); }
+void Form1::ShowMessage(const std::wstring& text) {
+    ShowProgressText(); // the label is never behind what the message says
+    ::MessageBoxW(hwnd_, text.c_str(), kCaption, MB_OK);
+}
 
 void Form1::SetBusy(bool busy) {
     busy_ = busy;
     ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    if (!busy) {
+        taskbar_.Clear();
+    }
 }
 
-void Form1::SetProgressText(const std::wstring& text) { ::SetWindowTextW(lblInfo1, text.c_str()); }
+void Form1::SetProgressText(const std::wstring& text) {
+    progressText_ = text;
+    // A label repaints itself on every change, which thousands of small pieces would pay for: within a run a new
+    // piece shows at most every kRunTickMs (ReportProgress shows the newest), the first one and any other text at once.
+    const bool pieceAfterPiece = text.starts_with(kProgressPrefix) && shownProgressText_.starts_with(kProgressPrefix);
+    if (!busy_ || !pieceAfterPiece || ::GetTickCount64() >= nextLabel_) {
+        ShowProgressText();
+    }
+}
 
-void Form1::RepaintNow() {
-    ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+void Form1::ShowProgressText() {
+    if (progressText_ != shownProgressText_) {
+        ::SetWindowTextW(lblInfo1, progressText_.c_str());
+        shownProgressText_ = progressText_;
+        nextLabel_ = ::GetTickCount64() + kRunTickMs;
+    }
+}
+
+void Form1::RepaintNow() { ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+void Form1::ReportProgress(std::int64_t done, std::int64_t total) {
+    // Called for every block: a look at the clock costs nothing, a message pump per block would.
+    const ULONGLONG now = ::GetTickCount64();
+    if (now < nextPump_) {
+        return;
+    }
+    nextPump_ = now + kRunTickMs;
+    if (now >= nextLabel_) {
+        ShowProgressText();
+    }
+    taskbar_.Show(done, total);
+    PumpDuringRun();
+}
+
+void Form1::PumpDuringRun() {
+    // The run's message pump, so that the window keeps answering: paint, sent messages and the system's own are
+    // handled; the user's mouse and keyboard input is dropped, and busy_ keeps the buttons and the close box from
+    // acting, so nothing starts or ends under the run. A shutdown may go ahead: the batch file is still empty.
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        const UINT m = message.message;
+        if (m == WM_QUIT) {
+            quitPending_ = true;
+            quitCode_ = static_cast<int>(message.wParam);
+        } else if (!(m >= WM_KEYFIRST && m <= WM_KEYLAST) && !(m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) &&
+                   !(m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK)) {
+            ::DispatchMessageW(&message);
+        }
+    }
 }
 
 void Form1::FocusSizeField() { ::SetFocus(txtGröße); }

@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "pieces/pieces.h"
 #include "window/file_dialog.h"
 #include "window/gdi_handles.h"
+#include "window/taskbar_progress.h"
 
 class Form1 final : public WindowOperations {
 public:
@@ -24,12 +26,15 @@ public:
     // Creates the window where Windows places new windows and shows it; false on failure.
     bool Create(HINSTANCE instance, int show);
     HWND Handle() const { return hwnd_; }
+    // Splits source through this window as the OK action does once its dialog has given the file.
+    void SplitFile(const std::wstring& source, std::int32_t pieceSize);
 
     void ShowMessage(const std::wstring& text) override;
     void SetBusy(bool busy) override;
     void SetProgressText(const std::wstring& text) override;
     void RepaintNow() override;
     void FocusSizeField() override;
+    void ReportProgress(std::int64_t done, std::int64_t total) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -40,9 +45,11 @@ private:
     void OnDrawItem(const DRAWITEMSTRUCT& item);
     void ApplyLayout(UINT dpi);
     void ResizeClient(int width, int height, UINT dpi);
-    // Runs a button's action; its errors are reported here and go no further.
-    void RunAction(void (Form1::*action)());
+    // Runs the OK button's action, one at a time; its errors are reported here and go no further.
+    void RunOKAction(const std::function<void()>& action);
     void ReportError(const std::wstring& text);
+    void ShowProgressText();
+    void PumpDuringRun();
 
     void cmdOK_Click();
     void cmdEnd_Click();
@@ -62,6 +69,14 @@ private:
     UniqueIcon smallIcon_;
     UniqueIcon imageIcon_;
     HWND focusBeforeDeactivation_ = nullptr;
-    bool busy_ = false;
-    bool actionOpen_ = false; // cmdOK_Click has begun and not yet returned
+    bool busy_ = false;              // a run is open: hourglass, and nothing may start or end
+    bool actionOpen_ = false;        // cmdOK_Click has begun and not yet returned
+    std::wstring progressText_;      // the newest progress text
+    std::wstring shownProgressText_; // what the label shows
+    ULONGLONG nextLabel_ = 0;        // when the label may change again
+    ULONGLONG nextPump_ = 0;
+    bool quitPending_ = false; // a WM_QUIT came during the run, handed on after it
+    int quitCode_ = 0;
+    UINT taskbarButtonCreated_ = 0;
+    TaskbarProgress taskbar_;
 };
