@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "dialog_driver.h"
+#include "file_fixtures.h"
+#include "pieces/file_ops.h"
 #include "window/form1.h"
 #include "window/layout.h"
 
@@ -12,6 +16,7 @@ using Shown = std::vector<std::wstring>;
 
 // What came up over the window, oldest first: the texts of message boxes and the titles of other dialogs.
 Shown shown;
+std::atomic<bool> dialogUp = false;
 
 // Answers every dialog on the test's thread so that no test can hang on one: a message box with OK, anything else
 // (a file dialog no test expects) with Cancel.
@@ -22,7 +27,21 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
         const std::wstring title = ControlText(window);
         const bool messageBox = title == Form1::kCaption;
         shown.push_back(messageBox ? MessageBoxText(window) : L"Dialog " + title);
+        dialogUp = true;
         Click(window, messageBox ? IDOK : IDCANCEL);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// For each piece's path the label showed: whether the hourglass was up.
+std::vector<bool> busyWhileCopying;
+
+LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
+    const auto& call = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call.message == WM_SETTEXT && call.lParam &&
+        ::GetDlgCtrlID(call.hwnd) == static_cast<int>(ControlId::lblInfo1) &&
+        std::wstring(reinterpret_cast<const wchar_t*>(call.lParam)).starts_with(kProgressPrefix)) {
+        busyWhileCopying.push_back(::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -32,6 +51,7 @@ class Form : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         hook_ = ::SetWindowsHookExW(WH_CBT, AnswerDialogs, nullptr, ::GetCurrentThreadId());
+        progressHook_ = ::SetWindowsHookExW(WH_CALLWNDPROC, WatchProgress, nullptr, ::GetCurrentThreadId());
         form_ = std::make_unique<Form1>();
         form_->Create(::GetModuleHandleW(nullptr), SW_SHOWNORMAL);
         ::SetForegroundWindow(form_->Handle());
@@ -40,6 +60,7 @@ protected:
     static void TearDownTestSuite() {
         form_.reset();
         ::UnhookWindowsHookEx(hook_);
+        ::UnhookWindowsHookEx(progressHook_);
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         }
@@ -72,6 +93,7 @@ protected:
 
     static inline std::unique_ptr<Form1> form_;
     static inline HHOOK hook_ = nullptr;
+    static inline HHOOK progressHook_ = nullptr;
 };
 
 // Every control's kind, text and place as designed (in twips), checked against the real window at dpi.
@@ -172,6 +194,92 @@ TEST_F(Form, AClickWhileTheActionIsOpenIsDropped) {
     // Once the action has ended, the next click works again.
     ClickButton(ControlId::cmdOK);
     EXPECT_EQ(shown.size(), 2u);
+}
+
+// A run of seconds: a sparse source past 2 GiB, whose offsets must not wrap at 32 bits either. Meanwhile another
+// thread checks that the window answers, and clicks, closes and types as an impatient user would.
+TEST_F(Form, ALongRunAnswersAndLetsNothingInterruptIt) {
+    constexpr std::int64_t kGiB = std::int64_t{1} << 30;
+    constexpr std::int64_t kLength = 2 * kGiB + 3 * 1024 * 1024;
+    TempFolder folder;
+    ULARGE_INTEGER free{};
+    ::GetDiskFreeSpaceExW(folder.Path().c_str(), &free, nullptr, nullptr);
+    if (free.QuadPart < static_cast<std::uint64_t>(3 * kGiB)) {
+        GTEST_SKIP() << "needs 3 GiB free for the pieces";
+    }
+    const std::wstring source = folder / L"gross.img";
+    const std::string marks = PatternBytes(64, 9);
+    const std::int64_t marked[] = {0, kGiB - 32, 2 * kGiB - 32, kLength - 64};
+    const auto at = [](const std::wstring& path, std::int64_t offset, bool write) {
+        UniqueFile file(::CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      write ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr));
+        ::SetFilePointerEx(file.Get(), LARGE_INTEGER{.QuadPart = offset}, nullptr, FILE_BEGIN);
+        return file;
+    };
+    for (const std::int64_t offset : marked) {
+        DWORD written = 0;
+        ::WriteFile(at(source, offset, true).Get(), marks.data(), 64, &written, nullptr);
+    }
+    TypeSize(L"");
+    busyWhileCopying.clear();
+
+    std::atomic<bool> running = true;
+    dialogUp = false;
+    ULONGLONG slowest = 0;
+    int answers = 0;
+    const DWORD testThread = ::GetCurrentThreadId();
+    std::thread user([&] {
+        // Until the run ends with its message (Wine then takes a second to close the box).
+        for (; running && !dialogUp; ::Sleep(20), ++answers) {
+            const ULONGLONG sent = ::GetTickCount64();
+            DWORD_PTR result = 0;
+            if (!::SendMessageTimeoutW(Window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result)) {
+                slowest = std::max<ULONGLONG>(slowest, 1000);
+            }
+            slowest = std::max(slowest, ::GetTickCount64() - sent);
+            if (answers == 5) {
+                ::PostMessageW(Control(ControlId::cmdEnd), BM_CLICK, 0, 0);
+                ::PostMessageW(Window(), WM_CLOSE, 0, 0);
+                ::PostMessageW(Control(ControlId::cmdOK), BM_CLICK, 0, 0);
+                ::PostMessageW(Control(ControlId::txtGröße), WM_CHAR, L'7', 0);
+                ::PostThreadMessageW(testThread, WM_QUIT, 3, 0);
+            }
+        }
+    });
+    form_->SplitFile(source, static_cast<std::int32_t>(kGiB));
+    running = false;
+    user.join();
+
+    std::cout << "slowest answer during the run: " << slowest << " ms of " << answers << "\n";
+    EXPECT_LT(slowest, 250u);
+    EXPECT_GT(answers, 10);
+    EXPECT_EQ(shown, Shown{L"Datei erfolgreich gesplittet"}) << "no second action, nothing cut short";
+    EXPECT_TRUE(::IsWindow(Window()));
+    EXPECT_EQ(Text(ControlId::txtGröße), L"") << "typing during the run is dropped";
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3) << "kept for later";
+    EXPECT_FALSE(busyWhileCopying.empty());
+    EXPECT_EQ(std::count(busyWhileCopying.begin(), busyWhileCopying.end(), false), 0) << "hourglass while copying";
+    ::SendMessageW(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
+
+    const std::int64_t lengths[] = {kGiB, kGiB, kLength - 2 * kGiB};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(FileLengthByPath(folder / (L"gross.00" + std::to_wstring(k + 1))), lengths[k]);
+    }
+    for (const std::int64_t offset : marked) {
+        std::string bytes;
+        for (std::int64_t piece = offset / kGiB; bytes.size() < 64; ++piece) {
+            std::string part(64 - bytes.size(), '\0');
+            DWORD read = 0;
+            const std::wstring path = folder / (L"gross.00" + std::to_wstring(piece + 1));
+            ::ReadFile(at(path, std::max(offset - piece * kGiB, std::int64_t{0}), false).Get(), part.data(),
+                       static_cast<DWORD>(part.size()), &read, nullptr);
+            bytes += part.substr(0, read);
+        }
+        EXPECT_EQ(bytes, marks) << offset;
+    }
+    EXPECT_EQ(ReadBytes(folder / L"gross.bat"), "copy /b gross.001 + gross.002 + gross.003 gross.img\r\n");
 }
 
 // Last: the window is gone afterwards.

@@ -74,6 +74,9 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         expectedCalls.insert(expectedCalls.end(), {L"SetProgressText  ", L"SetBusy off", L"RepaintNow",
                                                    L"ShowMessage Datei erfolgreich gesplittet"});
         EXPECT_EQ(window.calls, expectedCalls);
+        EXPECT_TRUE(std::is_sorted(window.progress.begin(), window.progress.end(), std::less_equal<>()) &&
+                    window.progress.back() == static_cast<std::int64_t>(c.length))
+            << "progress rises to the source's length";
         expectedFiles.push_back(stem + L"bat");
         for (const auto& name : c.old) {
             if (std::find(expectedFiles.begin(), expectedFiles.end(), name) == expectedFiles.end()) {
@@ -160,8 +163,10 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
                               : INVALID_HANDLE_VALUE);
         RecordingWindow window;
         std::optional<RunError> error;
+        std::size_t progressBeforeError = 0;
         try {
             ScopedWriteFault disk([&](const std::wstring& path) -> DWORD {
+                progressBeforeError = window.progress.size();
                 return c.block == Block::DiskFull && path == named ? ERROR_DISK_FULL : 0;
             });
             WritePieceSet(folder / c.source, 1024, window);
@@ -191,6 +196,9 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
             }
         }
         EXPECT_TRUE(window.calls.empty() || window.calls.back() == L"SetBusy off") << "the hourglass is gone";
+        if (c.block == Block::DiskFull) {
+            EXPECT_EQ(window.progress.size(), progressBeforeError) << "no progress after the error";
+        }
     }
 }
 
