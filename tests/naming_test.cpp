@@ -23,23 +23,6 @@ TEST(Naming, StemAndNameOfPaths) {
     }
 }
 
-TEST(Naming, PieceNumbersAndCounts) {
-    const std::pair<std::int64_t, const wchar_t*> numbers[] = {
-        {1, L"001"}, {42, L"042"}, {999, L"999"}, {1000, L"1000"}, {5000000000, L"5000000000"}};
-    for (const auto& [number, text] : numbers) {
-        EXPECT_EQ(PieceNumberText(number), text);
-        EXPECT_EQ(PieceNumberOf(text), number) << text;
-    }
-    for (const wchar_t* text : {L"01", L"000", L"0999", L"bat", L"12a", L"+123", L"9999999999999999999999"}) {
-        EXPECT_FALSE(PieceNumberOf(text)) << text;
-    }
-    const std::tuple<std::int64_t, std::int32_t, std::int64_t> counts[] = {
-        {0, 1024, 0}, {1024, 1024, 1}, {1025, 1024, 2}, {2048, 1024, 2}, {3LL << 31, 2147483647, 4}};
-    for (const auto& [length, size, count] : counts) {
-        EXPECT_EQ(PieceCount(length, size), count) << length << " / " << size;
-    }
-}
-
 TEST(ScriptText, NamesAreQuotedOnlyWhereTheInterpreterWouldMisreadThem) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"Ab_c-9.TXT", L"Ab_c-9.TXT"},
@@ -55,38 +38,6 @@ TEST(ScriptText, NamesAreQuotedOnlyWhereTheInterpreterWouldMisreadThem) {
     }
     EXPECT_EQ(ScriptText(L"film.", 3, L"film.avi"), L"copy /b film.001 + film.002 + film.003 film.avi\r\n");
     EXPECT_EQ(ScriptText(L"a b%.", 1, L"a b%"), L"copy /b \"a b%%.001\" \"a b%%\"\r\n");
-}
-
-TEST(ScriptText, LongListsGoOnInAppendingLinesThatFit) {
-    // A non-ASCII character may take three bytes of the interpreter's line.
-    for (const std::wstring source : {L"film.avi", L"Ein langer Name mit 100% Blanks.mkv", L"Größenwahn.mkv"}) {
-        const std::wstring stem = StemWithDot(source);
-        const std::wstring target = ScriptName(source);
-        const std::wstring text = ScriptText(stem, 12000, source);
-        std::int64_t next = 1;
-        std::size_t lines = 0;
-        for (std::size_t at = 0; at < text.size(); ++lines) {
-            const auto end = text.find(L"\r\n", at);
-            ASSERT_NE(end, std::wstring::npos);
-            const std::wstring line = text.substr(at, end - at);
-            at = end + 2;
-            EXPECT_LE(ScriptWidth(line), kMaxScriptLineLength);
-            const std::wstring head = lines == 0 ? L"copy /b " : L"copy /b " + target + L" + ";
-            ASSERT_EQ(line.substr(0, head.size()), head);
-            ASSERT_EQ(line.substr(line.size() - target.size() - 1), L" " + target);
-            const std::wstring pieces = line.substr(head.size(), line.size() - head.size() - target.size() - 1);
-            for (std::size_t from = 0; from <= pieces.size(); ++next) {
-                const auto plus = std::min(pieces.find(L" + ", from), pieces.size());
-                ASSERT_EQ(pieces.substr(from, plus - from), ScriptName(stem + PieceNumberText(next)));
-                from = plus + 3;
-            }
-            // A line ends only where the next piece would not have fitted.
-            const std::wstring nextPiece = ScriptName(stem + PieceNumberText(next));
-            EXPECT_TRUE(at == text.size() || ScriptWidth(line) + 3 + ScriptWidth(nextPiece) > kMaxScriptLineLength);
-        }
-        EXPECT_GT(lines, 1u);
-        EXPECT_EQ(next, 12001) << source;
-    }
 }
 
 } // namespace

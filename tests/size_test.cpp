@@ -1,13 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
-
 #include "recording_window.h"
 #include "window/size_field.h"
-#include "window/size_text.h"
-
-using namespace std::literals;
 
 namespace {
 
@@ -57,38 +51,6 @@ TEST(SizeField, TextsGiveBytesOrAreRefusedWithMessageAndFocus) {
         RecordingWindow window;
         EXPECT_EQ(PartSizeInBytes(text, window), 0) << std::wstring(text);
         EXPECT_EQ(window.calls, calls) << std::wstring(text);
-    }
-}
-
-TEST(SizeText, LeadingNumberReadsAndStopsAsTheClassicRuleDoes) {
-    const std::wstring longFraction = L"9007199254740993." + std::wstring(10000, L'0');
-    const std::pair<std::wstring, std::optional<double>> cases[] = {
-        {L"- 5", -5},
-        {L"+7", 7},
-        {L"+-7", 0},
-        {L".5", 0.5},
-        {L"1.2.3", 1.2},
-        {L"1e", 1},
-        {L"1E-2", 0.01},
-        {L"2e 1", 20},
-        {L"e5", 0},
-        {L"12\r3", 12},
-        {L"12\u00A03", 12},
-        {L"12\0 34"s, 12},
-        {L"& H 1 F", 31},
-        {L"-&H10", 0},
-        {L"&O8", 0},
-        {L"1e-400", 0},
-        {L"1.8e308", std::nullopt},
-        {L"1e99999999999999999999999", std::nullopt},
-        // Long digit runs are rounded correctly, not cut after some digits.
-        {longFraction, 9007199254740992.0},
-        {longFraction + L"1", 9007199254740994.0},
-        {std::wstring(10000, L'9'), std::nullopt},
-        {std::wstring(10000, L'0') + L"5", 5},
-        {L"5" + std::wstring(400, L'0') + L"e-400", 5}};
-    for (const auto& [text, value] : cases) {
-        EXPECT_EQ(LeadingNumber(text), value) << text.substr(0, 40);
     }
 }
 
