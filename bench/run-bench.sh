@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Times kavro-bench (under Wine) against GNU split with the same piece size on the same
-# disk, alternating runs, and prints both medians and their ratio.
+# disk, alternating runs, and prints both medians and their ratio. Then times the window's
+# share: 20 MiB in 10 kB pieces through the real main window and with silent window operations.
 # Usage: bash bench/run-bench.sh [RUNS] [SOURCE_MIB] [PIECE_MIB]
 set -euo pipefail
+# The window part needs an X display: without one, the whole script runs under Xvfb.
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a bash "$0" "$@"
 runs=${1:-7}
 source_mib=${2:-1024}
 piece_mib=${3:-10}
@@ -84,3 +87,24 @@ echo "GNU split -b:       wall ${sw} s, CPU ${sc} s (median)"
 echo "fastest runs: kavro-bench $(cut -d' ' -f1 "$work/kavro.txt" | sort -n | head -n 1) s, split $(cut -d' ' -f1 "$work/split.txt" | sort -n | head -n 1) s"
 awk -v kw="$kw" -v sw="$sw" -v kc="$kc" -v sc="$sc" \
     'BEGIN {printf "ratio kavro/split: wall %.2f, CPU %.2f\n", kw / sw, (sc > 0 ? kc / sc : 0)}'
+
+# The window's share: the same split through the real main window (--window) and silent.
+small="$work/window/source.bin"
+mkdir -p "$work/window"
+[ -f "$small" ] || head -c $((20 * 1048576)) /dev/urandom >"$small"
+bench_seconds() {
+    find "$work/window" -name 'source.[0-9]*' -delete
+    rm -f "$work/window/source.bat"
+    wine "$bench_exe" "$@" "$small" 10240 </dev/null | awk '/^seconds/ {print $2}'
+}
+window_runs() {
+    for ((i = 1; i <= runs; i++)); do
+        echo "$(bench_seconds) $(bench_seconds --window)"
+    done
+}
+window_runs >"$work/window.txt"
+ws=$(cut -d' ' -f1 "$work/window.txt" | median)
+ww=$(cut -d' ' -f2 "$work/window.txt" | median)
+echo "20 MiB in 10 kB pieces (2048 pieces), ${runs} runs each, until the final message:"
+echo "silent window operations: ${ws} s, real main window: ${ww} s (median)"
+awk -v w="$ww" -v s="$ws" 'BEGIN {printf "ratio window/silent: %.2f\n", w / s}'
