@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the private prefix given as the first argument,
-# creating the prefix on first use. Used as CMAKE_CROSSCOMPILING_EMULATOR.
+# creating the prefix on first use. Used as CMAKE_CROSSCOMPILING_EMULATOR: the tests' prefix,
+# whose screen has 144 DPI, since at 96 DPI a program that ignores the DPI looks right.
 set -uo pipefail
 prefix=$1
 shift
@@ -13,6 +14,7 @@ if [ ! -f "$prefix/system.reg" ]; then
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
         wineboot -i >"$prefix.boot.log" 2>&1 || { echo "wine-run: wineboot failed:" >&2; cat "$prefix.boot.log" >&2; }
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
         wineserver -w
     fi
     flock -u 9

@@ -22,11 +22,13 @@ xvfb-run -a ctest --preset windows 2>&1 | tee build/windows-tests.log
 # release archive.
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 xvfb-run -a -s "-screen 0 640x480x24" bash tools/screenshot.sh docs/kavro-window.png ||
     echo "Could not take the screenshot of the window."
 (cd build/windows && cpack -G ZIP >/dev/null) && echo "Release archive: $(ls build/windows/Kavro-*-win64.zip)"
 
 wineserver -k 2>/dev/null
+WINEPREFIX="$KAVRO_ROOT/build/windows/test-wineprefix" wineserver -k 2>/dev/null
 
 passed=0
 failed=0

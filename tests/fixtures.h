@@ -1,5 +1,5 @@
 #pragma once
-// Files, folders and child processes for tests on the real file system (under Wine on Linux).
+// Files, child processes and windows for the tests that run under Windows (Wine on Linux).
 
 #include <windows.h>
 
@@ -15,7 +15,6 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder();
-
     const std::wstring& Path() const { return path_; }
     std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
 
@@ -25,22 +24,21 @@ private:
 
 // Bytes that differ from piece to piece, so a misplaced block shows.
 std::string PatternBytes(std::size_t size, unsigned seed = 1);
-
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
-
-// Whether no handle is open on the file any more: it can be opened without sharing.
-bool IsClosed(const std::wstring& path);
-
-// The names of the files in folder, sorted.
+// The names in folder, sorted.
 std::vector<std::wstring> FileNames(const std::wstring& folder);
 
-// Starts commandLine in folder (nullptr: this one); the process handle owns it.
+// Starts commandLine in folder (nullptr: this one).
 UniqueFile StartProcess(std::wstring commandLine, const wchar_t* folder = nullptr, DWORD* processId = nullptr);
-
 // The exit code once process has ended; ends it and gives -1 if it has not within timeoutMs.
 DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs);
-
-// Runs a batch file with the command interpreter in its folder; gives its exit code. It runs as a copy under a
-// plain name, since the command line would itself interpret a name like "a & b.bat".
+// Runs a batch file with the command interpreter in folder; gives its exit code. It runs as a copy under a plain
+// name, since the command line would itself interpret a name like "a & b.bat".
 DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath);
+
+// The text of a window, also of another process's: of a message box, the text it shows.
+std::wstring ControlText(HWND control);
+std::wstring MessageBoxText(HWND box);
+// Clicks button id of dialog (IDOK, IDCANCEL): posted, so that whatever comes up in answer cannot block the caller.
+void Click(HWND dialog, int id);

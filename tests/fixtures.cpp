@@ -1,18 +1,19 @@
-#include "file_fixtures.h"
+#include "fixtures.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
     static unsigned counter = 0;
-    const auto name = [] { return L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-"; };
     do {
-        path_ = (fs::temp_directory_path() / (name() + std::to_wstring(++counter))).wstring();
+        const std::wstring name = L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+        path_ = (fs::temp_directory_path() / (name + std::to_wstring(++counter))).wstring();
     } while (!fs::create_directory(path_));
 }
 
@@ -26,31 +27,19 @@ TempFolder::~TempFolder() {
 
 std::string PatternBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (auto& b : bytes) {
-        state = state * 1103515245u + 12345u;
-        b = static_cast<char>(state >> 23);
-    }
+    std::generate(bytes.begin(), bytes.end(), [random = std::minstd_rand(seed)]() mutable { return char(random()); });
     return bytes;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream file(fs::path(path), std::ios::binary | std::ios::trunc);
-    if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    if (!std::ofstream(fs::path(path), std::ios::binary).write(bytes.data(), std::ssize(bytes))) {
         throw std::runtime_error("cannot write a test file");
     }
 }
 
 std::string ReadBytes(const std::wstring& path) {
     std::ifstream file(fs::path(path), std::ios::binary);
-    if (!file) {
-        throw std::runtime_error("cannot open a test file");
-    }
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-bool IsClosed(const std::wstring& path) {
-    return static_cast<bool>(UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0)));
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(no such file)";
 }
 
 std::vector<std::wstring> FileNames(const std::wstring& folder) {
@@ -63,8 +52,7 @@ std::vector<std::wstring> FileNames(const std::wstring& folder) {
 }
 
 UniqueFile StartProcess(std::wstring commandLine, const wchar_t* folder, DWORD* processId) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder,
                           &startup, &process)) {
@@ -81,7 +69,6 @@ DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs) {
     DWORD exitCode = static_cast<DWORD>(-1);
     if (::WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.Get(), exitCode);
-        return exitCode;
     }
     ::GetExitCodeProcess(process.Get(), &exitCode);
     return exitCode;
@@ -89,10 +76,24 @@ DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs) {
 
 DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath) {
     const std::wstring plain = folder + L"\\join-test.bat";
-    if (!::CopyFileW(scriptPath.c_str(), plain.c_str(), FALSE)) {
-        throw std::runtime_error("cannot copy the script");
-    }
+    ::CopyFileW(scriptPath.c_str(), plain.c_str(), FALSE);
     const DWORD exitCode = WaitForExit(StartProcess(L"cmd.exe /c join-test.bat", folder.c_str()), 120000);
     ::DeleteFileW(plain.c_str());
     return exitCode;
+}
+
+std::wstring ControlText(HWND control) {
+    // Sent with a time limit: a window of another process may be busy, but a test must never wait forever.
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::wstring text(length + 1, L'\0');
+    ::SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                          5000, &length);
+    return text.substr(0, length);
+}
+
+std::wstring MessageBoxText(HWND box) { return ControlText(::GetDlgItem(box, 0xFFFF)); }
+
+void Click(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
