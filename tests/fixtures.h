@@ -33,8 +33,7 @@ std::vector<std::wstring> FileNames(const std::wstring& folder);
 UniqueFile StartProcess(std::wstring commandLine, const wchar_t* folder = nullptr, DWORD* processId = nullptr);
 // The exit code once process has ended; ends it and gives -1 if it has not within timeoutMs.
 DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs);
-// Runs a batch file with the command interpreter in folder; gives its exit code. It runs as a copy under a plain
-// name, since the command line would itself interpret a name like "a & b.bat".
+// Runs a batch file with the command interpreter in folder (as a copy named plainly: "a & b.bat" is no command).
 DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath);
 
 // The text of a window, also of another process's: of a message box, the text it shows.

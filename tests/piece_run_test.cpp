@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "fixtures.h"
@@ -22,16 +23,14 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
     } cases[] = {
         {L"film.avi", 2500, 1024, 3, "copy /b film.001 + film.002 + film.003 film.avi\r\n"},
         {L"d.bin", 1024, 1024, 1, "copy /b d.001 d.bin\r\n"},
-        {L"d.bin", 2048, 1024, 2, "copy /b d.001 + d.002 d.bin\r\n"},
         {L"d.bin", 70000, 32769, 3, "copy /b d.001 + d.002 + d.003 d.bin\r\n", true},
         {L"liesmich", 1500, 1000, 2, "copy /b liesmich.001 + liesmich.002 liesmich\r\n"},
         {L"d.bin", 1023, 1024, 0},
         {L"d.bin", 0, 1, 0},
-        {L"x.dat", 1001, 1, 1001},
         {L"Mein Film & 100% (neu).avi", 5000, 1024, 5},
         {L"a+b;c=d,e^f!g'h~i[j]{k}.x", 3000, 1000, 3},
         {L"Grüße Ähre Öl.mkv", 2100, 700, 3},
-        {L"lang.bin", 2000, 1, 2000}, // more than one line of 8191 characters
+        {L"lang.bin", 2000, 1, 2000}, // names past 999, and more than one line of 8191 characters
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.source << ", " << c.length << " bytes in pieces of " << c.pieceSize);
@@ -42,7 +41,9 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         const std::string source = PatternBytes(c.length, 3);
         WriteBytes(folder + c.source, source);
         for (const wchar_t* old : {L"d.002", L"d.004", L"d.bat"}) {
-            c.oldFilesInTheWay ? WriteBytes(folder + old, std::string(40000, 'o')) : void();
+            if (c.oldFilesInTheWay) {
+                WriteBytes(folder + old, std::string(40000, 'o'));
+            }
         }
         RecordingWindow window;
 
@@ -94,12 +95,10 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
     } cases[] = {
         // A source that bears a name this run would write, or that the batch file cannot hold, is refused.
         {L"film.001", L"film.001", Block::None, ERROR_FILE_EXISTS, rename, {L"film.001"}},
-        {L"film.002", L"film.002", Block::None, ERROR_FILE_EXISTS, rename, {L"film.002"}},
         {L"FILM.BAT", L"FILM.BAT", Block::None, ERROR_FILE_EXISTS, rename, {L"FILM.BAT"}},
         {L"€uro.txt", L"€uro.txt", Block::None, ERROR_NO_UNICODE_TRANSLATION, rename, {L"€uro.txt"}},
         {L"weg.avi", L"weg.avi", Block::None, ERROR_FILE_NOT_FOUND, L"nicht gefunden", {}},
         {L"f.avi", L"f.002", Block::ReadOnly, ERROR_ACCESS_DENIED, L"schreibgeschützt", four},
-        {L"f.avi", L"f.002", Block::HeldOpen, ERROR_SHARING_VIOLATION, L"anderen Programm", four},
         {L"f.avi", L"f.bat", Block::HeldOpen, ERROR_SHARING_VIOLATION, L"anderen Programm", {L"f.avi", L"f.bat"}},
         {L"f.avi", L"f.002", Block::DiskFull, ERROR_DISK_FULL, L"Speicherplatz", four},
         {L"f.avi", L"f.bat", Block::DiskFull, ERROR_DISK_FULL, L"Speicherplatz", five},
@@ -143,20 +142,18 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
                     text.find(c.reason) != std::wstring::npos)
             << text;
         EXPECT_EQ(FileNames(folder.Path()), c.files);
+        const auto has = [&](const wchar_t* name) { return std::ranges::count(c.files, name) > 0; };
+        EXPECT_TRUE(!has(c.source) || ReadBytes(folder / c.source) == source) << "the source is never touched";
+        EXPECT_TRUE(c.block == Block::None || c.block == Block::DiskFull || ReadBytes(blocked) == "old");
+        EXPECT_TRUE(!has(L"f.001") || ReadBytes(folder / L"f.001") == source.substr(0, 1024)) << "finished pieces stay";
+        EXPECT_TRUE(!has(L"f.bat") ||
+                    ReadBytes(folder / L"f.bat") ==
+                        (c.blocked == std::wstring(L"f.bat") && c.block == Block::HeldOpen ? "old" : ""))
+            << "no batch file that joins a shortened file";
         for (const auto& name : c.files) {
             const std::wstring path = folder / name;
-            const std::string bytes = ReadBytes(path);
             EXPECT_TRUE(UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)))
                 << name << " is still open";
-            if (name == c.source) {
-                EXPECT_TRUE(bytes == source) << "the source is never touched";
-            } else if (path == blocked && c.block != Block::DiskFull) {
-                EXPECT_EQ(bytes, "old");
-            } else if (name == L"f.bat") {
-                EXPECT_EQ(bytes, "") << "no batch file that joins a shortened file";
-            } else if (name == L"f.001") {
-                EXPECT_TRUE(bytes == source.substr(0, 1024)) << "finished pieces stay";
-            }
         }
         EXPECT_TRUE(window.calls.empty() || window.calls.back() == L"SetBusy off") << "the hourglass is gone";
         EXPECT_TRUE(c.block != Block::DiskFull || window.progress.size() == progressAtTheFault)
