@@ -64,9 +64,8 @@ std::wstring ChooseAfterOK(HWND window, const std::wstring& path) {
     return offered;
 }
 
-// Drives the real Kavro.exe (KAVRO_EXE) from outside as a user would: a run that fails, then a long one (past 2 GiB, so
-// no offset may wrap at 32 bits) during which the window must answer and nothing may interrupt it; then Ende. The real
-// command interpreter joins the pieces.
+// Drives the real Kavro.exe from outside as a user would: a run that fails, a long one (past 2 GiB: no offset may wrap
+// at 32 bits) during which the window must answer and nothing may interrupt it, Ende; then cmd joins the pieces.
 TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
     constexpr std::int64_t kGiB = std::int64_t{1} << 30;
     constexpr std::int64_t kLength = 3 * kGiB + 3 * 1024 * 1024;

@@ -36,8 +36,6 @@ TEST(ScriptText, NamesAreQuotedOnlyWhereTheInterpreterWouldMisreadThem) {
     for (const auto& [name, spelled] : cases) {
         EXPECT_EQ(ScriptName(name), spelled) << name;
     }
-    EXPECT_EQ(ScriptText(L"film.", 3, L"film.avi"), L"copy /b film.001 + film.002 + film.003 film.avi\r\n");
-    EXPECT_EQ(ScriptText(L"a b%.", 1, L"a b%"), L"copy /b \"a b%%.001\" \"a b%%\"\r\n");
 }
 
 using Calls = std::vector<std::wstring>;
