@@ -14,7 +14,10 @@ struct TaskbarListTraits {
     using Handle = ITaskbarList3*;
     static Handle Empty() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
-    static bool Close(Handle h) { return h->Release(), true; }
+    static bool Close(Handle h) {
+        h->Release();
+        return true;
+    }
 };
 
 class TaskbarProgress {
