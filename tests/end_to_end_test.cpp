@@ -134,6 +134,7 @@ TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
             if (++answers == 5) {
                 ::PostMessageW(::GetDlgItem(window, static_cast<int>(ControlId::cmdEnd)), BM_CLICK, 0, 0);
                 ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
                 ::PostMessageW(::GetDlgItem(window, static_cast<int>(ControlId::cmdOK)), BM_CLICK, 0, 0);
                 ::PostMessageW(size, WM_CHAR, L'7', 0);
             }
