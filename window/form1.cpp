@@ -3,6 +3,7 @@
 #include <array>
 #include <iterator>
 #include <new>
+#include <utility>
 
 #include "window/dpi.h"
 #include "window/layout.h"
@@ -247,9 +248,8 @@ void Form1::RunOKAction(const std::function<void()>& action) {
         ReportError(ErrorMessageText(RunError(ERROR_INTERNAL_ERROR, L"Ein unerwarteter Fehler ist aufgetreten.")));
     }
     actionOpen_ = false;
-    if (quitPending_) {
-        quitPending_ = false;
-        ::PostQuitMessage(quitCode_);
+    if (pendingQuit_) {
+        ::PostQuitMessage(*std::exchange(pendingQuit_, std::nullopt));
     }
 }
 
@@ -331,8 +331,7 @@ void Form1::PumpDuringRun() {
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         const UINT m = message.message;
         if (m == WM_QUIT) {
-            quitPending_ = true;
-            quitCode_ = static_cast<int>(message.wParam);
+            pendingQuit_ = static_cast<int>(message.wParam);
         } else if (!(m >= WM_KEYFIRST && m <= WM_KEYLAST) && !(m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) &&
                    !(m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK)) {
             ::DispatchMessageW(&message);

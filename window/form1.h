@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "pieces/pieces.h"
@@ -75,8 +76,7 @@ private:
     std::wstring shownProgressText_; // what the label shows
     ULONGLONG nextLabel_ = 0;        // when the label may change again
     ULONGLONG nextPump_ = 0;
-    bool quitPending_ = false; // a WM_QUIT came during the run, handed on after it
-    int quitCode_ = 0;
+    std::optional<int> pendingQuit_; // the code of a WM_QUIT that came during the run, handed on after it
     UINT taskbarButtonCreated_ = 0;
     TaskbarProgress taskbar_;
 };
