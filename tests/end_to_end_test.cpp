@@ -79,7 +79,7 @@ TEST(EndToEnd, KavroSplitsAndTheBatchFileJoins) {
         GTEST_SKIP() << "needs 7 GiB free for the pieces and the joined file";
     }
     const std::wstring source = folder / L"Mein Urlaub & Grüße.avi";
-    const std::wstring blocked = folder / L"Mein Urlaub & Grüße.002";
+    const std::wstring blocked = folder / L"Mein Urlaub & Grüße.001";
     { // sparse: a length and no data
         const UniqueFile file(::CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
         ::SetFilePointerEx(file.Get(), LARGE_INTEGER{.QuadPart = kLength}, nullptr, FILE_BEGIN);
