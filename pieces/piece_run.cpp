@@ -31,6 +31,16 @@ private:
     bool busy_ = true;
 };
 
+// Tells Windows for its lifetime that the system is needed: disk activity alone does not keep a laptop from going to
+// sleep in the middle of a long copy. The display may still turn off; a failed call changes nothing.
+class SystemAwake {
+public:
+    SystemAwake() { ::SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }
+    SystemAwake(const SystemAwake&) = delete;
+    SystemAwake& operator=(const SystemAwake&) = delete;
+    ~SystemAwake() { ::SetThreadExecutionState(ES_CONTINUOUS); }
+};
+
 // Nothing of this run may land on the source: no piece and no batch file of its name.
 void RefuseToOverwriteSource(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount) {
     const std::wstring scriptPath = ScriptPath(stem);
@@ -58,11 +68,27 @@ void RefuseUnwritableName(const std::wstring& sourcePath) {
     }
 }
 
+// Without long-path support switched on, Windows creates no file whose path has MAX_PATH characters or more, and the
+// command interpreter cannot make such a folder its current one: pieces there could not be joined.
+void RefuseTooLongPath(const std::wstring& stem, std::int64_t pieceCount) {
+    // The last piece's number has at least as many digits as "bat" has letters.
+    const std::wstring longest = stem + PieceNumberText(pieceCount);
+    if (longest.size() >= MAX_PATH) {
+        throw RunError(ERROR_FILENAME_EXCED_RANGE,
+                       L"Der Pfad " + Quoted(longest) + L" ist mit " + std::to_wstring(longest.size()) +
+                           L" Zeichen zu lang: Windows und die Eingabeaufforderung verarbeiten höchstens " +
+                           std::to_wstring(MAX_PATH - 1) +
+                           L". Es wurde nichts geschrieben. Bitte verschieben Sie die Datei in einen Ordner mit "
+                           L"kürzerem Pfad.");
+    }
+}
+
 // All or nothing: a batch file cut short by a failed write would join a shortened file, so
 // on failure it is emptied again.
 void WriteScriptText(const NamedFile& script, const std::wstring& stem, std::int64_t pieceCount,
                      const std::wstring& sourcePath) {
-    const std::string bytes = EncodeForScript(ScriptText(NameOnly(stem), pieceCount, NameOnly(sourcePath))).value();
+    const std::string bytes =
+        EncodeForScript(ScriptText(NameOnly(stem), pieceCount, NameOnly(sourcePath), ScriptCodePage())).value();
     try {
         // In parts, since one write takes at most 4 GiB.
         constexpr std::size_t kPart = std::size_t{1} << 30;
@@ -81,6 +107,7 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     if (pieceSize <= 0) {
         throw RunError(ERROR_INVALID_PARAMETER, L"Die Dateigröße muss größer als 0 sein.");
     }
+    const SystemAwake awake;
     if (FileLengthByPath(sourcePath) < pieceSize) {
         window.ShowMessage(kSourceTooSmallMessage);
         return;
@@ -99,6 +126,7 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     const std::int64_t pieceCount = PieceCount(length, pieceSize);
     RefuseToOverwriteSource(sourcePath, stem, pieceCount);
     RefuseUnwritableName(sourcePath);
+    RefuseTooLongPath(stem, pieceCount);
 
     // The batch file is created now but filled only at the end: a run abandoned by an error
     // leaves it empty, never with a line that joins half the pieces.

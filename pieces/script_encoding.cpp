@@ -30,3 +30,5 @@ std::optional<std::string> EncodeForScript(std::wstring_view text) {
     }
     return encoded;
 }
+
+std::uint32_t ScriptCodePage() { return ::GetOEMCP(); }

@@ -11,8 +11,8 @@
 inline constexpr std::size_t kMaxScriptLineLength = 8191;
 
 // A file name as the batch file must spell it so that the command interpreter reads it back
-// unchanged: bare when it holds only letters, digits, ".", "_" and "-" (and non-ASCII
-// letters), else in double quotes; "%" is always doubled.
+// unchanged: bare when it holds only ASCII letters, digits, ".", "_" and "-", else in double
+// quotes; "%" is always doubled.
 std::wstring ScriptName(std::wstring_view name);
 
 // How many characters text may take in a batch line: a non-ASCII character counts three,
@@ -20,6 +20,9 @@ std::wstring ScriptName(std::wstring_view name);
 std::size_t ScriptWidth(std::wstring_view text);
 
 // The batch file's text, lines ended by CR LF, that joins pieces pieceNameStem + 001 ...
-// + PieceNumberText(pieceCount) into sourceName. One line while it fits; a longer list goes
-// on in lines that append to the file the first one made.
-std::wstring ScriptText(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName);
+// + PieceNumberText(pieceCount) into sourceName, in the batch file's own folder wherever it
+// is started from. One copy line while it fits; a longer list goes on in lines that append
+// to the file the first one made. Names beyond ASCII first switch the console to codePage,
+// the one the text will be encoded in.
+std::wstring ScriptText(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName,
+                        std::uint32_t codePage);

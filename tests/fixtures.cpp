@@ -1,5 +1,7 @@
 #include "fixtures.h"
 
+#include <dlgs.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -74,12 +76,20 @@ DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs) {
     return exitCode;
 }
 
-DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath) {
-    const std::wstring plain = folder + L"\\join-test.bat";
+DWORD RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
+    const std::wstring plain = fs::path(scriptPath).replace_filename(L"j.bat").wstring();
     ::CopyFileW(scriptPath.c_str(), plain.c_str(), FALSE);
-    const DWORD exitCode = WaitForExit(StartProcess(L"cmd.exe /c join-test.bat", folder.c_str()), 120000);
+    const DWORD exitCode = WaitForExit(StartProcess(L"cmd.exe /c \"" + plain + L"\"", startIn.c_str()), 120000);
     ::DeleteFileW(plain.c_str());
     return exitCode;
+}
+
+bool OemCodePageHolds(const std::wstring& text) {
+    const bool utf8 = ::GetOEMCP() == CP_UTF8; // holds everything, and takes no flags
+    BOOL lost = FALSE;
+    ::WideCharToMultiByte(CP_OEMCP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr,
+                          utf8 ? nullptr : &lost);
+    return !lost;
 }
 
 std::wstring ControlText(HWND control) {
@@ -93,6 +103,15 @@ std::wstring ControlText(HWND control) {
 }
 
 std::wstring MessageBoxText(HWND box) { return ControlText(::GetDlgItem(box, 0xFFFF)); }
+
+HWND FileNameField(HWND dialog) {
+    // The explorer-style dialog nests it in cmb13 (ComboBoxEx32, ComboBox, Edit).
+    HWND field = ::GetDlgItem(dialog, cmb13);
+    while (field && ::GetWindow(field, GW_CHILD)) {
+        field = ::GetWindow(field, GW_CHILD);
+    }
+    return field;
+}
 
 void Click(HWND dialog, int id) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));

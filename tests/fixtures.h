@@ -33,11 +33,16 @@ std::vector<std::wstring> FileNames(const std::wstring& folder);
 UniqueFile StartProcess(std::wstring commandLine, const wchar_t* folder = nullptr, DWORD* processId = nullptr);
 // The exit code once process has ended; ends it and gives -1 if it has not within timeoutMs.
 DWORD WaitForExit(const UniqueFile& process, DWORD timeoutMs);
-// Runs a batch file with the command interpreter in folder (as a copy named plainly: "a & b.bat" is no command).
-DWORD RunScript(const std::wstring& folder, const std::wstring& scriptPath);
+// Runs a batch file (as a copy beside it named plainly: "a & b.bat" is no command) with the command interpreter, whose
+// current folder is startIn.
+DWORD RunScript(const std::wstring& scriptPath, const std::wstring& startIn);
+// Whether this machine's OEM code page holds every character of text, as Windows itself says.
+bool OemCodePageHolds(const std::wstring& text);
 
 // The text of a window, also of another process's: of a message box, the text it shows.
 std::wstring ControlText(HWND control);
 std::wstring MessageBoxText(HWND box);
+// The file name field of an open dialog.
+HWND FileNameField(HWND dialog);
 // Clicks button id of dialog (IDOK, IDCANCEL): posted, so that whatever comes up in answer cannot block the caller.
 void Click(HWND dialog, int id);

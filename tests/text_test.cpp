@@ -26,7 +26,7 @@ TEST(Naming, StemAndNameOfPaths) {
 TEST(ScriptText, NamesAreQuotedOnlyWhereTheInterpreterWouldMisreadThem) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"Ab_c-9.TXT", L"Ab_c-9.TXT"},
-        {L"Müßiggang.avi", L"Müßiggang.avi"},
+        {L"Müßiggang.avi", L"\"Müßiggang.avi\""},
         {L"Mein Film.avi", L"\"Mein Film.avi\""},
         {L"100%.avi", L"\"100%%.avi\""},
         {L"a+b.001", L"\"a+b.001\""},
