@@ -1,14 +1,6 @@
 #include "window/dpi.h"
 
-namespace {
-
-template <typename Function> Function User32Function(const char* name) {
-    // Through void*: a FARPROC does not convert to another function type directly.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
-}
-
-} // namespace
+#include "window/user32_function.h"
 
 UINT WindowDpi(HWND window) {
     static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");

@@ -9,6 +9,7 @@
 #include "window/layout.h"
 #include "window/resource_ids.h"
 #include "window/size_field.h"
+#include "window/user32_function.h"
 
 namespace {
 
@@ -55,6 +56,13 @@ bool Form1::Create(HINSTANCE instance, int show) {
     if (!::CreateWindowExW(kExStyle, kClassName, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
                            instance, this)) {
         return false;
+    }
+    // Run as administrator, the window would never hear from the shell, whose messages Windows filters out as coming
+    // from a process of lower integrity (Windows 7 and later; elsewhere nothing changes).
+    static const auto allowMessage =
+        User32Function<BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT)>("ChangeWindowMessageFilterEx");
+    if (allowMessage && taskbarButtonCreated_) {
+        allowMessage(hwnd_, taskbarButtonCreated_, MSGFLT_ALLOW, nullptr);
     }
     ::ShowWindow(hwnd_, show);
     ::UpdateWindow(hwnd_);
@@ -119,10 +127,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        break;
+    case WM_NCDESTROY: {
+        const HWND window = std::exchange(hwnd_, nullptr);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
     }
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
