@@ -1,7 +1,16 @@
+#include <windows.h>
+
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
 
 #include "fixtures.h"
 #include "window/file_dialog.h"
@@ -12,7 +21,29 @@ namespace {
 
 using Shown = std::vector<std::wstring>;
 
-// What came up over the window: the texts of message boxes and the titles of other dialogs.
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring MessageBoxText(HWND box) { return ControlText(::GetDlgItem(box, 0xFFFF)); }
+
+// The file name field of an open dialog, which the explorer-style one nests in cmb13 (ComboBoxEx32, ComboBox, Edit).
+HWND FileNameField(HWND dialog) {
+    HWND field = ::GetDlgItem(dialog, cmb13);
+    while (field && ::GetWindow(field, GW_CHILD)) {
+        field = ::GetWindow(field, GW_CHILD);
+    }
+    return field;
+}
+
+// Clicks button id of dialog: posted, so that whatever comes up in answer cannot block the caller.
+void Click(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+// What came up, in order: message texts, file dialogs with the name they offered, what the taskbar button was told.
 Shown shown;
 // The file a file dialog is answered with; empty: it is cancelled.
 std::wstring dialogChooses;
@@ -22,15 +53,35 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
     const auto window = reinterpret_cast<HWND>(wParam);
     wchar_t className[16] = {};
     if (code == HCBT_ACTIVATE && ::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770") {
-        const bool messageBox = ControlText(window) == Form1::kCaption;
-        shown.push_back(messageBox ? MessageBoxText(window) : L"Dialog " + ControlText(window));
-        if (!messageBox && !dialogChooses.empty()) {
+        const bool messageBox = ControlText(window) == L"Kavro";
+        shown.push_back(messageBox ? MessageBoxText(window)
+                                   : ControlText(window) + L" offering " + ControlText(FileNameField(window)));
+        if (!messageBox) {
             ::SetWindowTextW(FileNameField(window), dialogChooses.c_str());
         }
         Click(window, messageBox || !dialogChooses.empty() ? IDOK : IDCANCEL);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
+
+// Writes what the button is told into shown, with whether window shows the hourglass (if any), and answers answer.
+struct RecordingButton final : TaskbarButton {
+    RecordingButton(HWND window, HRESULT answer = S_OK) : window(window), answer(answer) {}
+    HRESULT SetProgressValue(ULONGLONG done, ULONGLONG total) override {
+        const bool hourglass =
+            !window || (::SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) &&
+                        ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
+        shown.push_back(L"progress " + std::to_wstring(done) + L" of " + std::to_wstring(total) +
+                        (hourglass ? L"" : L" without the hourglass"));
+        return answer;
+    }
+    HRESULT SetProgressState(TBPFLAG state) override {
+        shown.push_back(state == TBPF_NOPROGRESS ? L"no progress" : state == TBPF_ERROR ? L"error" : L"other state");
+        return answer;
+    }
+    HWND window;
+    HRESULT answer;
+};
 
 // One main window for the suite, since each window closed costs Wine seconds; the last test closes it.
 class Form : public testing::Test {
@@ -45,12 +96,11 @@ protected:
 
     static HWND Window() { return form_.Handle(); }
     static HWND Control(ControlId id) { return ::GetDlgItem(Window(), static_cast<int>(id)); }
-    // Clicks a button as the user would; returns when its handler has returned.
     static void ClickButton(ControlId id) {
         ::SendMessageW(Control(id), BM_CLICK, 0, 0);
         Pump();
     }
-    // Handles what waits in the queue, as the message loop would; a WM_QUIT is left for the test to see.
+    // As the message loop would, but a WM_QUIT is left for the test to see.
     static void Pump() {
         for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT;) {
             ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
@@ -74,7 +124,11 @@ void ExpectLayoutAt(HWND window, int dpi) {
         const wchar_t* text;
         int left, top, width, height, centipoints;
     } controls[] = {
-        {ControlId::lblInfo, kDescription, 960, 120, 4095, 1215, 825},
+        {ControlId::lblInfo,
+         L"Das Programm kopiert den Inhalt einer großen Datei, name.typ, in zahlreiche kleine Dateien, name.001, "
+         L"name.002 usw. Gleichzeitig wird eine DOS-BATCH - Datei , name.bat, erstellt, mit der die Ursprungsdatei "
+         L"wieder zusammengesetzt werden kann. ",
+         960, 120, 4095, 1215, 825},
         {ControlId::lblDatgr, L"Dateigröße in kB:", 315, 1920, 1815, 255, 975},
         {ControlId::txtGröße, L"", 2520, 1800, 1695, 375, 825},
         {ControlId::lblInfo1, L"", 480, 2520, 5175, 975, 825},
@@ -97,7 +151,6 @@ void ExpectLayoutAt(HWND window, int dpi) {
 }
 
 TEST_F(Form, LayoutTextsAndKeyboard) {
-    EXPECT_EQ(ControlText(Window()), L"Kavro");
     EXPECT_TRUE(!::GetMenu(Window()) && !(::GetWindowLongPtrW(Window(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)));
     // At the screen's DPI, which is 144 in the tests' Wine prefix, since at 96 a window that ignores it looks right.
     const UINT dpi = ::GetDpiForWindow(Window());
@@ -114,71 +167,128 @@ TEST_F(Form, LayoutTextsAndKeyboard) {
     ExpectLayoutAt(Window(), static_cast<int>(other));
 }
 
-TEST_F(Form, RefusedSizesAskAgainWithoutADialog) {
-    const std::pair<const wchar_t*, Shown> cases[] = {
-        {L"", {L"Geben Sie bitte eine gültige Dateigröße an!"}},
-        {L"2097152", {L"Fehler 534: Die angegebene Dateigröße ist zu groß. Erlaubt sind höchstens 2097151 kB."}},
-        {L"0.0001", {}}, // rounds to 0 bytes: nothing at all
-    };
-    for (const auto& [text, messages] : cases) {
-        shown.clear();
-        ::SetFocus(Control(ControlId::cmdOK));
-        ::SetWindowTextW(Control(ControlId::txtGröße), text);
-        ClickButton(ControlId::cmdOK);
-        EXPECT_EQ(shown, messages) << text;
-        EXPECT_EQ(::GetFocus(), Control(messages.empty() ? ControlId::cmdOK : ControlId::txtGröße)) << text;
-    }
-    // A click that comes while the action is open (here through its message box's loop) starts no second action.
-    shown.clear();
-    ::SetWindowTextW(Control(ControlId::txtGröße), L"");
-    ::PostMessageW(Control(ControlId::cmdOK), BM_CLICK, 0, 0);
-    ClickButton(ControlId::cmdOK);
-    EXPECT_EQ(shown, Shown{L"Geben Sie bitte eine gültige Dateigröße an!"});
-}
-
 // Windows' open dialog moves the process's current folder to the chosen file's, whatever it is told.
-TEST_F(Form, TheDialogLeavesTheCurrentFolderAsItWas) {
-    wchar_t before[MAX_PATH] = {}, after[MAX_PATH] = {};
-    ::GetCurrentDirectoryW(MAX_PATH, before);
+TEST_F(Form, TheDialogOffersTheLastFileAndLeavesTheCurrentFolderAsItWas) {
+    const std::filesystem::path before = std::filesystem::current_path();
     TempFolder elsewhere;
     WriteBytes(elsewhere / L"f.bin", PatternBytes(3000));
-    dialogChooses = elsewhere / L"f.bin";
-    ::SetWindowTextW(Control(ControlId::txtGröße), L"1");
+    ::SetWindowTextW(Control(ControlId::txtGröße), L"0.0001"); // 0 bytes: no dialog, nothing at all
     ClickButton(ControlId::cmdOK);
-    dialogChooses.clear();
-    ::GetCurrentDirectoryW(MAX_PATH, after);
-    EXPECT_EQ(shown, (Shown{L"Dialog Datei auswählen", L"Datei erfolgreich gesplittet"}));
-    EXPECT_STREQ(after, before) << "a folder held as the current one could not be ejected, renamed or deleted";
+    EXPECT_TRUE(shown.empty());
+    ::SetWindowTextW(Control(ControlId::txtGröße), L"1");
+    for (const std::wstring& choice : {elsewhere / L"f.bin", std::wstring()}) { // chosen, then cancelled
+        dialogChooses = choice;
+        ClickButton(ControlId::cmdOK);
+    }
+    EXPECT_EQ(shown, (Shown{L"Datei auswählen offering ", L"Datei erfolgreich gesplittet",
+                            L"Datei auswählen offering f.bin"}));
+    EXPECT_EQ(std::filesystem::current_path(), before) << "a folder held as the current one cannot be ejected";
 }
 
-// Last, since the window is gone afterwards. A WM_QUIT that comes during a run is kept for after it (the long run,
-// with clicks and closing, is end-to-end); the close box ends the program.
-TEST_F(Form, ARunKeepsAQuitForLaterAndTheCloseBoxEndsTheProgram) {
+// A run past 2 GiB (no offset may wrap) answers the window's messages and lets no click, close or keystroke interrupt
+// it.
+TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
+    constexpr std::int64_t kLength = (std::int64_t{2} << 30) + 3 * 1024 * 1024;
     TempFolder folder;
-    WriteBytes(folder / L"f.bin", PatternBytes(5000));
+    if (std::filesystem::space(folder.Path()).available < 3 * (std::uintmax_t{1} << 30)) {
+        GTEST_SKIP() << "needs 3 GiB free for the pieces";
+    }
+    WriteBytes(folder / L"lang.avi", "");
+    std::filesystem::resize_file(folder / L"lang.avi", kLength); // sparse: a length and no data
+    ::SetWindowTextW(Control(ControlId::txtGröße), L"");
+    std::atomic<bool> running = true;
+    int answers = 0, late = 0;
+    std::thread user([&] {
+        for (DWORD_PTR result = 0; running; ::Sleep(20)) {
+            const ULONGLONG sent = ::GetTickCount64();
+            const bool answered = ::SendMessageTimeoutW(Window(), WM_NULL, 0, 0, SMTO_NORMAL, 250, &result) != 0;
+            const ULONGLONG took = ::GetTickCount64() - sent;
+            // Only the run counts, while its hourglass shows: Wine takes its time over the message box after it.
+            ::SendMessageTimeoutW(Window(), WM_SETCURSOR, WPARAM(Window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), 0, 250,
+                                  &result);
+            if (answered && result != TRUE) {
+                continue;
+            }
+            late += took >= 250;
+            if (++answers == 5) {
+                ::PostMessageW(Control(ControlId::cmdEnd), BM_CLICK, 0, 0);
+                ::PostMessageW(Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                ::PostMessageW(Window(), WM_CLOSE, 0, 0);
+                ::PostMessageW(Control(ControlId::cmdOK), BM_CLICK, 0, 0);
+                ::PostMessageW(Control(ControlId::txtGröße), WM_CHAR, L'7', 0);
+            }
+        }
+    });
+    form_.SplitFile(folder / L"lang.avi", 1 << 30);
+    running = false;
+    user.join();
+    Pump();
+    // A disk may hold a write back a while; a window that does not answer is late at every probe.
+    EXPECT_TRUE(answers >= 5 && late * 2 < answers) << late << " late of " << answers;
+    EXPECT_EQ(shown, Shown{L"Datei erfolgreich gesplittet"}) << "no second action, nothing cut short";
+    EXPECT_EQ(ControlText(Control(ControlId::txtGröße)), L"") << "typing during the run is dropped";
+    EXPECT_EQ(FileNames(folder.Path()), (Shown{L"lang.001", L"lang.002", L"lang.003", L"lang.avi", L"lang.bat"}));
+    EXPECT_EQ(std::filesystem::file_size(folder / L"lang.003"), 3u * 1024 * 1024) << "no offset wrapped at 2 GiB";
+}
+
+// At most every 200 ms and only when it has moved; the next run starts afresh.
+TEST(Taskbar, ShowsProgressAtMostEvery200MsAndOnlyWhenItMoved) {
+    shown.clear();
+    TaskbarProgress taskbar;
+    taskbar.Attach(std::make_unique<RecordingButton>(nullptr));
+    for (const auto& [done, now] : {std::pair{100, 9000}, {300, 9199}, {300, 9200}, {300, 9900}, {1000, 9901}}) {
+        taskbar.Show(done, 1000, static_cast<ULONGLONG>(now));
+    }
+    taskbar.Clear();
+    taskbar.Show(1000, 1000, 9902);
+    EXPECT_EQ(shown, (Shown{L"progress 100 of 1000", L"progress 300 of 1000", L"progress 1000 of 1000", L"no progress",
+                            L"progress 1000 of 1000"}));
+}
+
+// Last, since the window goes. The button is cleared before the final message, red during an error's, and a refusing
+// one changes nothing; the window outlives an error; a WM_QUIT during a run waits; Ende and the close box end.
+TEST_F(Form, ARunsEndShowsOnTheTaskbarAQuitWaitsAndEndeAndTheCloseBoxEndTheProgram) {
+    TempFolder folder;
+    WriteBytes(folder / L"f.bin", PatternBytes(65536));
+    const std::tuple<HRESULT, const wchar_t*, Shown> runs[] = {
+        {E_FAIL, L"f.bin", {L"progress 32768 of 65536", L"no progress", L"Datei erfolgreich gesplittet"}},
+        {S_OK,
+         L"weg.bin",
+         {L"no progress", L"progress 1 of 1 without the hourglass", L"error",
+          L"Fehler 2: Die Größe der Datei \u201E" + (folder / L"weg.bin") +
+              L"\u201C kann nicht ermittelt werden. Die Datei wurde nicht gefunden.",
+          L"no progress"}},
+    };
     ::PostQuitMessage(3);
-    form_.SplitFile(folder / L"f.bin", 1024);
-    EXPECT_EQ(shown, Shown{L"Datei erfolgreich gesplittet"});
+    for (const auto& [answer, source, expected] : runs) {
+        shown.clear();
+        form_.AttachTaskbar(std::make_unique<RecordingButton>(Window(), answer));
+        form_.SplitFile(folder / source, 32768);
+        EXPECT_EQ(shown, expected) << source;
+    }
+    EXPECT_TRUE(::IsWindow(Window())) << "an error ends the action, not the program";
+    EXPECT_EQ(ReadBytes(folder / L"f.bat"), "@pushd \"%~dp0\"\r\ncopy /b f.001 + f.002 f.bin\r\n@popd\r\n");
     MSG quit{};
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);
     const HWND window = Window();
-    ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump();
+    ClickButton(ControlId::cmdEnd);
     EXPECT_TRUE(!::IsWindow(window) && ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    Form1 other;
+    other.Create(::GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+    const HWND otherWindow = other.Handle();
+    ::PostMessageW(otherWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump();
+    EXPECT_TRUE(!::IsWindow(otherWindow) && ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-TEST(SourceDialog, OffersTheLastFileAndTakesOnlyExistingFiles) {
-    // A name too long to offer whole is not offered at all, rather than cut into another file's name.
-    for (const std::wstring& name : {std::wstring(), std::wstring(L"C:\\Daten\\Film.avi"), std::wstring(40000, L'x')}) {
-        std::vector<wchar_t> buffer;
-        const OPENFILENAMEW settings = SourceDialogSettings(::GetDesktopWindow(), SourceFileDialog{name}, buffer);
-        EXPECT_STREQ(settings.lpstrTitle, L"Datei auswählen");
-        EXPECT_TRUE(settings.hwndOwner == ::GetDesktopWindow() && !settings.lpstrFilter && !settings.lpstrInitialDir &&
-                    (settings.Flags & (OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT)) == OFN_FILEMUSTEXIST);
-        EXPECT_TRUE(settings.lpstrFile == buffer.data() && settings.nMaxFile == buffer.size() &&
-                    buffer.size() >= 32768);
-        EXPECT_EQ(std::wstring(buffer.data()), name.size() < 32768 ? name : L"");
-    }
+// Existing files only, all of them listed; a remembered name too long to offer whole is not offered cut short.
+TEST(SourceDialog, TakesOnlyExistingFilesAndOffersNoNameCutShort) {
+    std::vector<wchar_t> name;
+    const OPENFILENAMEW settings = SourceDialogSettings(nullptr, SourceFileDialog{std::wstring(40000, L'x')}, name);
+    EXPECT_TRUE(!settings.lpstrFilter && !settings.lpstrInitialDir &&
+                (settings.Flags & (OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT)) == OFN_FILEMUSTEXIST);
+    EXPECT_TRUE(settings.lpstrFile == name.data() && settings.nMaxFile == name.size() && name.size() >= 32768 &&
+                name[0] == L'\0');
 }
 
 } // namespace

@@ -90,7 +90,7 @@ LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarButtonCreated_ && message != 0) {
-        taskbar_.Attach(hwnd_);
+        AttachTaskbar(ShellTaskbarButton(hwnd_));
         return 0;
     }
     switch (message) {
@@ -239,6 +239,8 @@ void Form1::SplitFile(const std::wstring& source, std::int32_t pieceSize) {
     RunOKAction([&] { WritePieceSet(source, pieceSize, *this); });
 }
 
+void Form1::AttachTaskbar(std::unique_ptr<TaskbarButton> button) { taskbar_.Attach(std::move(button)); }
+
 void Form1::RunOKAction(const std::function<void()>& action) {
     // A click that arrives while the action is still open (dispatched by its own dialog or message box, or by the
     // run's message pump) is dropped: one action at a time.
@@ -328,7 +330,7 @@ void Form1::ReportProgress(std::int64_t done, std::int64_t total) {
     if (now >= nextLabel_) {
         ShowProgressText();
     }
-    taskbar_.Show(done, total);
+    taskbar_.Show(done, total, now);
     PumpDuringRun();
 }
 

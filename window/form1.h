@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,8 @@ public:
     HWND Handle() const { return hwnd_; }
     // Splits source through this window as the OK action does once its dialog has given the file.
     void SplitFile(const std::wstring& source, std::int32_t pieceSize);
+    // Shows the runs' progress on the taskbar button, once Windows has made it.
+    void AttachTaskbar(std::unique_ptr<TaskbarButton> button);
 
     void ShowMessage(const std::wstring& text) override;
     void SetBusy(bool busy) override;

@@ -7,32 +7,32 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <memory>
 
-#include "pieces/unique_handle.h"
-
-struct TaskbarListTraits {
-    using Handle = ITaskbarList3*;
-    static Handle Empty() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static bool Close(Handle h) {
-        h->Release();
-        return true;
-    }
+// What the progress tells the button, as ITaskbarList3 has it: the shell's taskbar list in the program, a recorder in
+// the tests.
+class TaskbarButton {
+public:
+    virtual ~TaskbarButton() = default;
+    virtual HRESULT SetProgressValue(ULONGLONG done, ULONGLONG total) = 0;
+    virtual HRESULT SetProgressState(TBPFLAG state) = 0;
 };
+
+// The window's button through the shell's taskbar list; nullptr where Windows has none or it refuses.
+std::unique_ptr<TaskbarButton> ShellTaskbarButton(HWND window);
 
 class TaskbarProgress {
 public:
     // Called once Windows has made the button (the "TaskbarButtonCreated" message): not before, as Windows requires.
-    void Attach(HWND window);
-    // done of total bytes, at most every 200 ms and only when what shows would move.
-    void Show(std::int64_t done, std::int64_t total);
+    void Attach(std::unique_ptr<TaskbarButton> button);
+    // done of total bytes at now (GetTickCount64's clock): at most every 200 ms, and only when it has moved.
+    void Show(std::int64_t done, std::int64_t total, ULONGLONG now);
     // A red bar while an error message is up.
     void ShowError();
     void Clear();
 
 private:
-    UniqueHandle<TaskbarListTraits> list_;
-    HWND window_ = nullptr;
+    std::unique_ptr<TaskbarButton> button_;
     ULONGLONG nextShow_ = 0;
-    ULONGLONG shownSteps_ = ~ULONGLONG{0};
+    std::int64_t shownDone_ = -1;
 };
