@@ -231,10 +231,11 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     EXPECT_EQ(std::filesystem::file_size(folder / L"lang.003"), 3u * 1024 * 1024) << "no offset wrapped at 2 GiB";
 }
 
-// At most every 200 ms and only when it has moved; the next run starts afresh.
+// At most every 200 ms and only when it has moved, from the moment the button is there; the next run starts afresh.
 TEST(Taskbar, ShowsProgressAtMostEvery200MsAndOnlyWhenItMoved) {
     shown.clear();
     TaskbarProgress taskbar;
+    taskbar.Show(50, 1000, 8999); // before the button is there: nothing, and nothing held back
     taskbar.Attach(std::make_unique<RecordingButton>(nullptr));
     for (const auto& [done, now] : {std::pair{100, 9000}, {300, 9199}, {300, 9200}, {300, 9900}, {1000, 9901}}) {
         taskbar.Show(done, 1000, static_cast<ULONGLONG>(now));

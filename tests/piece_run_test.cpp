@@ -59,8 +59,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         // The longest path Windows takes without long-path support: ...\a.500 has 259 characters.
         {L"a.b", L"a.", 1000, 2, 500, {}, false, 253},
     };
-    // Names that differ from a plain one by one character, each of which must be quoted.
-    for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% ü")) {
+    for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% ü")) { // each forces quotes on its own
         const std::wstring name = L"a" + std::wstring(1, c) + L"b";
         cases.push_back({name + L".x", name + L".", 1500, 1000, 2});
     }
@@ -108,7 +107,8 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
                     window.progress.back() == std::ssize(source))
             << "progress rises to the source's length";
         EXPECT_TRUE(!c.oldFilesInTheWay || ReadBytes(folder + L"d.004") == std::string(40000, 'o'));
-        EXPECT_EQ(ReadBytes(folder + c.stem + L"bat").substr(0, c.script.size()), c.script);
+        const std::string script = ReadBytes(folder + c.stem + L"bat");
+        EXPECT_TRUE(script.starts_with(c.script) && script.ends_with("\r\n@popd\r\n")) << script.substr(0, 500);
         ASSERT_TRUE(::MoveFileW((folder + c.source).c_str(), (folder + L"orig").c_str()));
         EXPECT_EQ(RunScript(folder + c.stem + L"bat", parent.Path()), 0u) << "cmd, started elsewhere, joins them";
         EXPECT_TRUE(ReadBytes(folder + c.source) == source);

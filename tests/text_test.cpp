@@ -14,8 +14,7 @@ TEST(Naming, StemNameAndPieceNumbers) {
     const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> paths[] = {
         {L"C:\\a\\b.tar.gz", L"C:\\a\\b.tar.", L"b.tar.gz"},
         {L"C:\\a\\b.", L"C:\\a\\b.", L"b."},
-        // A dot in a folder name must not put the pieces into the parent folder.
-        {L"C:\\Daten.alt\\liesmich", L"C:\\Daten.alt\\liesmich.", L"liesmich"},
+        {L"C:\\Daten.alt\\liesmich", L"C:\\Daten.alt\\liesmich.", L"liesmich"}, // not the folder's dot
         {L"C:\\a/b.c\\d", L"C:\\a/b.c\\d.", L"d"},
     };
     for (const auto& [path, stem, name] : paths) {
@@ -36,8 +35,7 @@ TEST(ScriptText, JoinsInItsOwnFolderWithNamesQuotedWhereTheInterpreterWouldMisre
     const std::wstring pushd = L"@pushd \"%~dp0\"\r\n";
     std::vector<std::pair<std::wstring, std::wstring>> cases = {
         {L"film.avi", L"@pushd \"%~dp0\"\r\ncopy /b film.001 + film.002 + film.003 film.avi\r\n@popd\r\n"}};
-    // Each character that forces quotes on its own; "%" doubled; beyond ASCII, the console switched to the names' code
-    // page.
+    // Each character that forces quotes alone; "%" doubled; beyond ASCII the console is set to the names' code page.
     for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% \u00A0")) {
         const std::wstring name = L"a" + std::wstring(1, c) + L"b";
         const std::wstring spelled = L"\"" + (c == L'%' ? L"a%%b" : name);
