@@ -237,7 +237,7 @@ TEST(Taskbar, ShowsProgressAtMostEvery200MsAndOnlyWhenItMoved) {
     TaskbarProgress taskbar;
     taskbar.Show(50, 1000, 8999); // before the button is there: nothing, and nothing held back
     taskbar.Attach(std::make_unique<RecordingButton>(nullptr));
-    for (const auto& [done, now] : {std::pair{100, 9000}, {300, 9199}, {300, 9200}, {300, 9900}, {1000, 9901}}) {
+    for (const auto& [done, now] : {std::pair{100, 9000}, {200, 9199}, {300, 9200}, {300, 9900}, {1000, 9901}}) {
         taskbar.Show(done, 1000, static_cast<ULONGLONG>(now));
     }
     taskbar.Clear();
