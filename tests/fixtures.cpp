@@ -55,7 +55,11 @@ std::vector<std::wstring> FileNames(const std::wstring& folder) {
 DWORD RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
     const std::wstring plain = fs::path(scriptPath).replace_filename(L"j.bat").wstring();
     ::CopyFileW(scriptPath.c_str(), plain.c_str(), FALSE);
-    const int exitCode = ::_wsystem((L"cd /d \"" + startIn + L"\" && \"" + plain + L"\" >nul").c_str());
+    const std::wstring command = L"cd /d \"" + startIn + L"\" && \"" + plain + L"\" >nul";
+    int exitCode = -1; // the interpreter did not start, now and then under Wine: then again
+    for (int tries = 0; tries < 3 && exitCode == -1; ++tries) {
+        exitCode = ::_wsystem(command.c_str());
+    }
     ::DeleteFileW(plain.c_str());
     return static_cast<DWORD>(exitCode);
 }

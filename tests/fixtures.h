@@ -24,8 +24,7 @@ private:
 std::string PatternBytes(std::size_t size, unsigned seed = 1);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
-// The names in folder, sorted.
-std::vector<std::wstring> FileNames(const std::wstring& folder);
+std::vector<std::wstring> FileNames(const std::wstring& folder); // sorted
 
 // Runs a batch file (as a copy beside it named plainly: "a & b.bat" is no command) with the command interpreter, whose
 // current folder is startIn; its exit code.

@@ -45,8 +45,7 @@ void Click(HWND dialog, int id) {
 
 // What came up, in order: message texts, file dialogs with the name they offered, what the taskbar button was told.
 Shown shown;
-// The file a file dialog is answered with; empty: it is cancelled.
-std::wstring dialogChooses;
+std::wstring dialogChooses; // the file a file dialog is answered with; empty: it is cancelled
 
 // Answers every dialog so that no test can hang on one: a message box with OK, a file dialog with dialogChooses.
 LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {

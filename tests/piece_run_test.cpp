@@ -24,8 +24,7 @@ bool OemCodePageHolds(const std::wstring& text) {
 constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
 bool KeptAwake() { return ::SetThreadExecutionState(kAwake) == kAwake; }
 
-// After a run: the system may sleep again.
-bool SleepAllowed() { return ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS; }
+bool SleepAllowed() { return ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS; } // after a run
 
 // The folder path, made, or one inside it whose path has exactly chars characters, made through the long-path prefix
 // that Windows needs for folders past 248.
