@@ -56,23 +56,28 @@ void RefuseToOverwriteSource(const std::wstring& sourcePath, const std::wstring&
     }
 }
 
-// Every name in the batch file is made of the source's name and ASCII, so this one check
-// guarantees that the whole text can be written.
-void RefuseUnwritableName(const std::wstring& sourcePath) {
+// The batch file's text, encoded. Only names that the batch file must write out go through the code page; where it
+// cannot hold them, the run is refused before anything is written.
+std::string ScriptBytes(const std::wstring& sourcePath, std::int64_t length, std::int32_t pieceSize) {
     const std::wstring name = NameOnly(sourcePath);
-    if (!EncodeForScript(name)) {
+    auto bytes = EncodeForScript(ScriptText(name, length, pieceSize, ScriptCodePage()));
+    if (!bytes) {
         throw RunError(ERROR_NO_UNICODE_TRANSLATION,
                        L"Der Dateiname " + Quoted(name) +
                            L" enthält Zeichen, die nicht in die Batch-Datei geschrieben werden können. "
                            L"Es wurde nichts geschrieben. Bitte benennen Sie die Datei um.");
     }
+    return std::move(*bytes);
 }
 
 // Without long-path support switched on, Windows creates no file whose path has MAX_PATH characters or more, and the
 // command interpreter cannot make such a folder its current one: pieces there could not be joined.
-void RefuseTooLongPath(const std::wstring& stem, std::int64_t pieceCount) {
-    // The last piece's number has at least as many digits as "bat" has letters.
-    const std::wstring longest = stem + PieceNumberText(pieceCount);
+void RefuseTooLongPath(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount) {
+    // The last piece's number has at least as many digits as "bat" has letters; the join writes the original's path
+    // with its suffix.
+    const std::wstring lastPiece = stem + PieceNumberText(pieceCount);
+    const std::wstring joined = sourcePath + kJoinSuffix;
+    const std::wstring& longest = lastPiece.size() > joined.size() ? lastPiece : joined;
     if (longest.size() >= MAX_PATH) {
         throw RunError(ERROR_FILENAME_EXCED_RANGE,
                        L"Der Pfad " + Quoted(longest) + L" ist mit " + std::to_wstring(longest.size()) +
@@ -85,10 +90,7 @@ void RefuseTooLongPath(const std::wstring& stem, std::int64_t pieceCount) {
 
 // All or nothing: a batch file cut short by a failed write would join a shortened file, so
 // on failure it is emptied again.
-void WriteScriptText(const NamedFile& script, const std::wstring& stem, std::int64_t pieceCount,
-                     const std::wstring& sourcePath) {
-    const std::string bytes =
-        EncodeForScript(ScriptText(NameOnly(stem), pieceCount, NameOnly(sourcePath), ScriptCodePage())).value();
+void WriteScriptText(const NamedFile& script, const std::string& bytes) {
     try {
         // In parts, since one write takes at most 4 GiB.
         constexpr std::size_t kPart = std::size_t{1} << 30;
@@ -125,8 +127,8 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     }
     const std::int64_t pieceCount = PieceCount(length, pieceSize);
     RefuseToOverwriteSource(sourcePath, stem, pieceCount);
-    RefuseUnwritableName(sourcePath);
-    RefuseTooLongPath(stem, pieceCount);
+    const std::string scriptBytes = ScriptBytes(sourcePath, length, pieceSize);
+    RefuseTooLongPath(sourcePath, stem, pieceCount);
 
     // The batch file is created now but filled only at the end: a run abandoned by an error
     // leaves it empty, never with a line that joins half the pieces.
@@ -143,7 +145,7 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     }
     source.handle.Reset();
 
-    WriteScriptText(script, stem, pieceCount, sourcePath);
+    WriteScriptText(script, scriptBytes);
     CloseWritten(script);
 
     window.SetProgressText(L" ");

@@ -1,6 +1,6 @@
 #pragma once
-// The text of the batch file that joins the pieces with "copy /b". Plain text work, no
-// Windows API; the caller encodes and writes it.
+// The text of the batch file that checks the pieces and joins them with "copy /b". Plain text work, no Windows API;
+// the caller encodes and writes it.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,19 +10,15 @@
 // The command interpreter cuts longer lines (line end not counted).
 inline constexpr std::size_t kMaxScriptLineLength = 8191;
 
-// A file name as the batch file must spell it so that the command interpreter reads it back
-// unchanged: bare when it holds only ASCII letters, digits, ".", "_" and "-", else in double
-// quotes; "%" is always doubled.
-std::wstring ScriptName(std::wstring_view name);
+// Appended to the original's name for the file the batch file joins into; only a complete join gets the original's
+// name.
+inline constexpr wchar_t kJoinSuffix[] = L".kavro-tmp";
 
-// How many characters text may take in a batch line: a non-ASCII character counts three,
-// since the command interpreter may measure the line in encoded bytes (up to three each).
-std::size_t ScriptWidth(std::wstring_view text);
-
-// The batch file's text, lines ended by CR LF, that joins pieces pieceNameStem + 001 ...
-// + PieceNumberText(pieceCount) into sourceName, in the batch file's own folder wherever it
-// is started from. One copy line while it fits; a longer list goes on in lines that append
-// to the file the first one made. Names beyond ASCII first switch the console to codePage,
-// the one the text will be encoded in.
-std::wstring ScriptText(std::wstring_view pieceNameStem, std::int64_t pieceCount, std::wstring_view sourceName,
+// The batch file's text, lines ended by CR LF, that joins the pieces of the file sourceName (sourceLength bytes in
+// pieces of pieceSize) in its own folder, wherever it is started from. It checks every piece's size first, never
+// replaces a file of the original's name, joins into sourceName + kJoinSuffix and renames that only when its size is
+// right; it prints one line and ends with exit code 0 or 1. It finds the files by its own name, which is the pieces'
+// stem; names it cannot take from there are written out, and where they go beyond ASCII the console is first set to
+// codePage, the one the text will be encoded in.
+std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength, std::int32_t pieceSize,
                         std::uint32_t codePage);

@@ -1,7 +1,8 @@
 #include "fixtures.h"
 
+#include "pieces/unique_handle.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -52,14 +53,39 @@ std::vector<std::wstring> FileNames(const std::wstring& folder) {
     return names;
 }
 
-DWORD RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
-    const std::wstring plain = fs::path(scriptPath).replace_filename(L"j.bat").wstring();
-    ::CopyFileW(scriptPath.c_str(), plain.c_str(), FALSE);
-    const std::wstring command = L"cd /d \"" + startIn + L"\" && \"" + plain + L"\" >nul";
-    int exitCode = -1; // the interpreter did not start, now and then under Wine: then again
-    for (int tries = 0; tries < 3 && exitCode == -1; ++tries) {
-        exitCode = ::_wsystem(command.c_str());
+ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const UniqueFile input(::CreateFileW(L"nul", GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr));
+    const std::wstring outputPath =
+        fs::temp_directory_path() / (L"kavro-output-" + std::to_wstring(::GetCurrentProcessId()));
+    const UniqueFile output(::CreateFileW(outputPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, &inherited,
+                                          CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.Get();
+    startup.hStdOutput = startup.hStdError = output.Get();
+    ::SetEnvironmentVariableW(L"COPYCMD", L"/-Y");
+    std::wstring command = L"cmd /u /v:on /c \"\"" + scriptPath + L"\" \"";
+    PROCESS_INFORMATION started{};
+    for (int tries = 0; tries < 3 && !started.hProcess; ++tries) { // now and then Wine starts no process: then again
+        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(), &startup,
+                         &started);
     }
-    ::DeleteFileW(plain.c_str());
-    return static_cast<DWORD>(exitCode);
+    const UniqueFile process(started.hProcess), thread(started.hThread);
+    if (!process) {
+        return {~DWORD{0}, L"(the command interpreter did not start)"};
+    }
+    DWORD exitCode = ~DWORD{0};
+    if (::WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.Get(), exitCode);
+        ::WaitForSingleObject(process.Get(), INFINITE);
+    }
+    ::GetExitCodeProcess(process.Get(), &exitCode);
+    std::wstring printed(::GetFileSize(output.Get(), nullptr) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    ::SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
+    ::ReadFile(output.Get(), printed.data(), static_cast<DWORD>(printed.size() * sizeof(wchar_t)), &read, nullptr);
+    return {exitCode, printed};
 }

@@ -26,6 +26,13 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 std::vector<std::wstring> FileNames(const std::wstring& folder); // sorted
 
-// Runs a batch file (as a copy beside it named plainly: "a & b.bat" is no command) with the command interpreter, whose
-// current folder is startIn; its exit code.
-DWORD RunScript(const std::wstring& scriptPath, const std::wstring& startIn);
+// How a batch file ended and what it printed.
+struct ScriptRun {
+    DWORD exitCode;
+    std::wstring output;
+};
+
+// Starts a batch file as Explorer does, cmd /c ""path" ", in the current folder startIn, with input from nul, delayed
+// expansion on and COPYCMD=/-Y, as a user's registry and environment may have them; its output in UTF-16 (cmd /u). One
+// that has not ended after a minute (waiting for an answer) is ended.
+ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <tuple>
 
 #include "pieces/naming.h"
@@ -31,21 +33,20 @@ TEST(Naming, StemNameAndPieceNumbers) {
     }
 }
 
-TEST(ScriptText, JoinsInItsOwnFolderWithNamesQuotedWhereTheInterpreterWouldMisreadThem) {
-    const std::wstring pushd = L"@pushd \"%~dp0\"\r\n";
-    std::vector<std::pair<std::wstring, std::wstring>> cases = {
-        {L"film.avi", L"@pushd \"%~dp0\"\r\ncopy /b film.001 + film.002 + film.003 film.avi\r\n@popd\r\n"}};
-    // Each character that forces quotes alone; "%" doubled; beyond ASCII the console is set to the names' code page.
-    for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% \u00A0")) {
-        const std::wstring name = L"a" + std::wstring(1, c) + L"b";
-        const std::wstring spelled = L"\"" + (c == L'%' ? L"a%%b" : name);
-        cases.push_back({name + L".x", (c == L'\u00A0' ? L"@chcp 850 >nul 2>&1\r\n" : L"") + pushd + L"copy /b " +
-                                           spelled + L".001\" + " + spelled + L".002\" + " + spelled + L".003\" " +
-                                           spelled + L".x\"\r\n@popd\r\n"});
+TEST(ScriptText, ChecksEveryPieceAndJoinsUnderATemporaryNameByItsOwnName) {
+    // The worked example's batch file, byte for byte (ASCII), as a user finds it beside the pieces of film.avi.
+    std::ifstream file(KAVRO_TEST_DATA "/film.bat", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::wstring film(bytes.begin(), bytes.end());
+    ASSERT_TRUE(film.ends_with(L"exit /b 1\r\n"));
+    EXPECT_EQ(ScriptText(L"film.avi", 2500, 1024, 850), film);
+    // An extension beyond ASCII is written out, and the console first set to the code page it is written in.
+    std::wstring umlaut = film;
+    umlaut.insert(umlaut.find(L"@setlocal"), L"@chcp 850 >nul 2>&1\r\n");
+    for (auto at = umlaut.find(L".avi"); at != std::wstring::npos; at = umlaut.find(L".avi", at)) {
+        umlaut.replace(at, 4, L".\u00DC");
     }
-    for (const auto& [source, text] : cases) {
-        EXPECT_EQ(ScriptText(source.substr(0, source.find(L'.') + 1), 3, source, 850), text) << source;
-    }
+    EXPECT_EQ(ScriptText(L"Grüße.\u00DC", 2500, 1024, 850), umlaut);
 }
 
 using Calls = std::vector<std::wstring>;
