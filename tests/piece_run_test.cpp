@@ -45,7 +45,7 @@ std::map<std::wstring, std::string> Contents(const std::wstring& folder) {
     return files;
 }
 
-constexpr std::size_t kRemoved = ~std::size_t{0}, kFolder = kRemoved - 1;
+constexpr std::size_t kRemoved = ~std::size_t{0}, kFolder = kRemoved - 1, kHeldOpen = kRemoved - 2;
 
 TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
     struct Case {
@@ -55,7 +55,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         std::int64_t pieces;           // 0: smaller than one piece, nothing written
         bool oldFilesInTheWay = false; // d.002, d.bat and d.bin.kavro-tmp, replaced, and d.004, left alone
         std::size_t folderChars = 0;   // the folder's path has so many characters
-        std::wstring changed = {};     // after the run: then made a file of changedSize bytes, removed or a folder
+        std::wstring changed = {}; // after the run: made a file of changedSize bytes, removed, a folder or held open
         std::size_t changedSize = 0;
         std::wstring message = {}; // what the batch file then says after "Fehler: "
     };
@@ -76,6 +76,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"\u6771\u4EAC.png", L"\u6771\u4EAC.", 1500, 1000, 2},
         {L".profile", L".", 1500, 1000, 2},
         {L"a.tar.gz", L"a.tar.", 1500, 1000, 2},
+        {L"b.5%", L"b.", 1500, 1000, 2}, // "%" in the extension alone
         {L"liesmich", L"liesmich.", 1500, 1000, 2},
         // Written out in the code page: an extension beyond ASCII, and a "%" with a character beyond ASCII.
         {L"film.\u00DC", L"film.", 1500, 1000, 2},
@@ -158,7 +159,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         const std::wstring changed = folder + c.changed;
         if (c.changedSize == kFolder) {
             ::CreateDirectoryW(changed.c_str(), nullptr);
-        } else if (!c.changed.empty()) {
+        } else if (!c.changed.empty() && c.changedSize != kHeldOpen) {
             ::DeleteFileW(changed.c_str());
             if (c.changedSize != kRemoved) {
                 WriteBytes(changed, PatternBytes(c.changedSize));
@@ -169,7 +170,11 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         if (c.changed.empty()) {
             expected[c.source] = source;
         }
+        UniqueFile holder(c.changedSize == kHeldOpen // without sharing, as another program may hold it
+                              ? ::CreateFileW(changed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                              : INVALID_HANDLE_VALUE);
         const ScriptRun join = RunScript(folder + c.stem + L"bat", parent.Path());
+        holder.Reset();
         EXPECT_EQ(join.exitCode, c.changed.empty() ? 0u : 1u) << "cmd, started elsewhere";
         EXPECT_EQ(join.output, c.changed.empty() ? L"Fertig: \"" + c.source + L"\" ist wieder zusammengesetzt (" +
                                                        std::to_wstring(c.length) + L" Byte).\r\n"
