@@ -74,14 +74,11 @@ ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn)
                          &started);
     }
     const UniqueFile process(started.hProcess), thread(started.hThread);
-    if (!process) {
-        return {~DWORD{0}, L"(the command interpreter did not start)"};
-    }
-    DWORD exitCode = ~DWORD{0};
-    if (::WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) {
+    DWORD exitCode = ~DWORD{0}; // also when the interpreter did not start
+    if (process && ::WaitForSingleObject(process.Get(), 60000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.Get(), exitCode);
-        ::WaitForSingleObject(process.Get(), INFINITE);
     }
+    ::WaitForSingleObject(process.Get(), INFINITE);
     ::GetExitCodeProcess(process.Get(), &exitCode);
     std::wstring printed(::GetFileSize(output.Get(), nullptr) / sizeof(wchar_t), L'\0');
     DWORD read = 0;

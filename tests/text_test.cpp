@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <tuple>
 
 #include "pieces/naming.h"
@@ -12,24 +13,13 @@
 
 namespace {
 
-TEST(Naming, StemNameAndPieceNumbers) {
-    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> paths[] = {
-        {L"C:\\a\\b.tar.gz", L"C:\\a\\b.tar.", L"b.tar.gz"},
-        {L"C:\\a\\b.", L"C:\\a\\b.", L"b."},
-        {L"C:\\Daten.alt\\liesmich", L"C:\\Daten.alt\\liesmich.", L"liesmich"}, // not the folder's dot
-        {L"C:\\a/b.c\\d", L"C:\\a/b.c\\d.", L"d"},
-    };
-    for (const auto& [path, stem, name] : paths) {
-        EXPECT_EQ(StemWithDot(path), stem) << path;
-        EXPECT_EQ(NameOnly(path), name) << path;
-    }
-    const std::pair<std::int64_t, const wchar_t*> numbers[] = {
-        {1, L"001"},   {9, L"009"},     {10, L"010"},    {99, L"099"},      {100, L"100"},
-        {999, L"999"}, {1000, L"1000"}, {9999, L"9999"}, {10000, L"10000"}, {2147483648, L"2147483648"},
-    };
-    for (const auto& [number, text] : numbers) {
-        EXPECT_EQ(PieceNumberText(number), text);
-        EXPECT_EQ(PieceNumberOf(text), number) << text;
+// The runs show names up to piece 2000 and stems of every kind a file dialog gives; these are the rest.
+TEST(Naming, PieceNumbersPastTheRunsAndOnlyTheirOwnTextAndNoSlashSeparates) {
+    EXPECT_EQ(StemWithDot(L"C:\\a/b.c\\d"), L"C:\\a/b.c\\d.");
+    EXPECT_EQ(PieceNumberText(10000), L"10000");
+    EXPECT_EQ(PieceNumberOf(L"2147483648"), 2147483648);
+    for (const wchar_t* text : {L"01", L"0001", L"000", L"1x1", L"bat", L"-01"}) {
+        EXPECT_EQ(PieceNumberOf(text), std::nullopt) << text; // film.0001 is no piece of a run
     }
 }
 
