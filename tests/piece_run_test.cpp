@@ -100,6 +100,9 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"50%", L".avi.kavro-tmp", kFolder,
          L"\"50%.avi\" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " +
              nothing},
+        {L"f & g!", L".003", kHeldOpen,
+         L"\"f & g!.avi\" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " +
+             nothing},
     };
     for (const auto& [stem, changed, size, message] : changes) {
         cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, false, 0, stem + changed, size, message});
