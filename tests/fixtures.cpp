@@ -78,7 +78,6 @@ ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn)
     if (process && ::WaitForSingleObject(process.Get(), 60000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.Get(), exitCode);
     }
-    ::WaitForSingleObject(process.Get(), INFINITE);
     ::GetExitCodeProcess(process.Get(), &exitCode);
     std::wstring printed(::GetFileSize(output.Get(), nullptr) / sizeof(wchar_t), L'\0');
     DWORD read = 0;

@@ -27,8 +27,6 @@ std::wstring ControlText(HWND control) {
     return text;
 }
 
-std::wstring MessageBoxText(HWND box) { return ControlText(::GetDlgItem(box, 0xFFFF)); }
-
 // The file name field of an open dialog, which the explorer-style one nests in cmb13 (ComboBoxEx32, ComboBox, Edit).
 HWND FileNameField(HWND dialog) {
     HWND field = ::GetDlgItem(dialog, cmb13);
@@ -36,11 +34,6 @@ HWND FileNameField(HWND dialog) {
         field = ::GetWindow(field, GW_CHILD);
     }
     return field;
-}
-
-// Clicks button id of dialog: posted, so that whatever comes up in answer cannot block the caller.
-void Click(HWND dialog, int id) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 // What came up, in order: message texts, file dialogs with the name they offered, what the taskbar button was told.
@@ -53,12 +46,13 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
     wchar_t className[16] = {};
     if (code == HCBT_ACTIVATE && ::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770") {
         const bool messageBox = ControlText(window) == L"Kavro";
-        shown.push_back(messageBox ? MessageBoxText(window)
+        shown.push_back(messageBox ? ControlText(::GetDlgItem(window, 0xFFFF))
                                    : ControlText(window) + L" offering " + ControlText(FileNameField(window)));
         if (!messageBox) {
             ::SetWindowTextW(FileNameField(window), dialogChooses.c_str());
         }
-        Click(window, messageBox || !dialogChooses.empty() ? IDOK : IDCANCEL);
+        const int button = messageBox || !dialogChooses.empty() ? IDOK : IDCANCEL; // posted: cannot block the hook
+        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(::GetDlgItem(window, button)));
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -153,15 +147,12 @@ TEST_F(Form, LayoutTextsAndKeyboard) {
     EXPECT_TRUE(!::GetMenu(Window()) && !(::GetWindowLongPtrW(Window(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)));
     // At the screen's DPI, which is 144 in the tests' Wine prefix, since at 96 a window that ignores it looks right.
     const UINT dpi = ::GetDpiForWindow(Window());
-    if (const char* expected = std::getenv("KAVRO_TEST_DPI")) {
-        EXPECT_EQ(dpi, std::stoul(expected)) << "the tests' screen";
-    }
+    EXPECT_TRUE(!std::getenv("KAVRO_TEST_DPI") || dpi == std::stoul(std::getenv("KAVRO_TEST_DPI"))) << dpi;
     ExpectLayoutAt(Window(), static_cast<int>(dpi));
     EXPECT_EQ(::GetFocus(), Control(ControlId::txtGröße)) << "the focus starts in the size field";
     // Moved to a screen of another DPI, the window takes Windows' suggested frame and lays out anew.
     const UINT other = dpi == 96 ? 120 : 96;
-    RECT frame{100, 100, 100 + 431, 100 + 320};
-    ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Window(), GWL_STYLE)), FALSE, 0, other);
+    RECT frame{100, 100, 600, 500};
     ::SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&frame));
     ExpectLayoutAt(Window(), static_cast<int>(other));
 }
@@ -171,11 +162,9 @@ TEST_F(Form, TheDialogOffersTheLastFileAndLeavesTheCurrentFolderAsItWas) {
     const std::filesystem::path before = std::filesystem::current_path();
     TempFolder elsewhere;
     WriteBytes(elsewhere / L"f.bin", PatternBytes(3000));
-    ::SetWindowTextW(Control(ControlId::txtGröße), L"0.0001"); // 0 bytes: no dialog, nothing at all
-    ClickButton(ControlId::cmdOK);
-    EXPECT_TRUE(shown.empty());
-    ::SetWindowTextW(Control(ControlId::txtGröße), L"1");
-    for (const std::wstring& choice : {elsewhere / L"f.bin", std::wstring()}) { // chosen, then cancelled
+    for (const auto& [size, choice] : // 0 bytes: no dialog, nothing at all; then a file chosen; then cancelled
+         {std::pair{L"0.0001", elsewhere / L"f.bin"}, {L"1", elsewhere / L"f.bin"}, {L"1", L""}}) {
+        ::SetWindowTextW(Control(ControlId::txtGröße), size);
         dialogChooses = choice;
         ClickButton(ControlId::cmdOK);
     }
@@ -199,16 +188,14 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     int answers = 0, late = 0;
     std::thread user([&] {
         for (DWORD_PTR result = 0; running; ::Sleep(20)) {
-            const ULONGLONG sent = ::GetTickCount64();
             const bool answered = ::SendMessageTimeoutW(Window(), WM_NULL, 0, 0, SMTO_NORMAL, 250, &result) != 0;
-            const ULONGLONG took = ::GetTickCount64() - sent;
             // Only the run counts, while its hourglass shows: Wine takes its time over the message box after it.
             ::SendMessageTimeoutW(Window(), WM_SETCURSOR, WPARAM(Window()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), 0, 250,
                                   &result);
             if (answered && result != TRUE) {
                 continue;
             }
-            late += took >= 250;
+            late += !answered;
             if (++answers == 5) {
                 ::PostMessageW(Control(ControlId::cmdEnd), BM_CLICK, 0, 0);
                 ::PostMessageW(Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -227,7 +214,6 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     EXPECT_EQ(shown, Shown{L"Datei erfolgreich gesplittet"}) << "no second action, nothing cut short";
     EXPECT_EQ(ControlText(Control(ControlId::txtGröße)), L"") << "typing during the run is dropped";
     EXPECT_EQ(FileNames(folder.Path()), (Shown{L"lang.001", L"lang.002", L"lang.003", L"lang.avi", L"lang.bat"}));
-    EXPECT_EQ(std::filesystem::file_size(folder / L"lang.003"), 3u * 1024 * 1024) << "no offset wrapped at 2 GiB";
     std::filesystem::remove(folder / L"lang.avi");
     const ScriptRun join = RunScript(folder / L"lang.bat", folder.Path());
     EXPECT_EQ(join.output, L"Fertig: \"lang.avi\" ist wieder zusammengesetzt (2150629376 Byte).\r\n");
@@ -270,9 +256,7 @@ TEST_F(Form, ARunsEndShowsOnTheTaskbarAQuitWaitsAndEndeAndTheCloseBoxEndTheProgr
         form_.SplitFile(folder / source, 32768);
         EXPECT_EQ(shown, expected) << source;
     }
-    EXPECT_TRUE(::IsWindow(Window())) << "an error ends the action, not the program";
-    EXPECT_NE(ReadBytes(folder / L"f.bat").find("copy /y /b \"%~n0.001\" + \"%~n0.002\" \"%~n0.bin.kavro-tmp\""),
-              std::string::npos);
+    EXPECT_EQ(FileNames(folder.Path()), (Shown{L"f.001", L"f.002", L"f.bat", L"f.bin"})) << "the error wrote nothing";
     MSG quit{};
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);
     const HWND window = Window();

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
-#include <optional>
 
 #include "fixtures.h"
 #include "pieces/unique_handle.h"
@@ -11,8 +9,6 @@
 #include "recording_window.h"
 
 namespace {
-
-using Names = std::vector<std::wstring>;
 
 // Whether this machine's OEM code page holds every character of text, as Windows itself says.
 bool OemCodePageHolds(const std::wstring& text) {
@@ -27,8 +23,7 @@ bool KeptAwake() { return ::SetThreadExecutionState(kAwake) == kAwake; }
 
 bool SleepAllowed() { return ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS; } // after a run
 
-// The folder path, made, or one inside it whose path has exactly chars characters, made through the long-path prefix
-// that Windows needs for folders past 248.
+// The folder path, made, or one inside it whose path has exactly chars characters (past 248 only with \\?\).
 std::wstring FolderOfLength(const std::wstring& path, std::size_t chars) {
     ::CreateDirectoryW(path.c_str(), nullptr);
     const std::wstring folder = chars ? path + L"\\" + std::wstring(chars - path.size() - 1, L'd') : path;
@@ -87,6 +82,8 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         cases.push_back({name + L".x", name + L".", 1500, 1000, 2});
     }
     const std::wstring nothing = L"Es wurde nichts geschrieben.\r\n";
+    const std::wstring failed =
+        L"\" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " + nothing;
     const std::tuple<std::wstring, const wchar_t*, std::size_t, std::wstring> changes[] = {
         {L"f & g!", L".001", kRemoved, L"Das Teil \"f & g!.001\" fehlt. " + nothing},
         {L"f & g!", L".002", kRemoved, L"Das Teil \"f & g!.002\" fehlt. " + nothing},
@@ -97,12 +94,8 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"f & g!", L".avi", 3,
          L"\"f & g!.avi\" gibt es in diesem Ordner schon und wird nicht ersetzt. Bitte verschieben oder benennen Sie "
          L"diese Datei um.\r\n"},
-        {L"50%", L".avi.kavro-tmp", kFolder,
-         L"\"50%.avi\" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " +
-             nothing},
-        {L"f & g!", L".003", kHeldOpen,
-         L"\"f & g!.avi\" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " +
-             nothing},
+        {L"50%", L".avi.kavro-tmp", kFolder, L"\"50%.avi" + failed},
+        {L"f & g!", L".003", kHeldOpen, L"\"f & g!.avi" + failed},
     };
     for (const auto& [stem, changed, size, message] : changes) {
         cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, false, 0, stem + changed, size, message});
@@ -112,8 +105,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         if (!OemCodePageHolds(c.source.substr(writtenOut ? 0 : std::min(c.stem.size(), c.source.size())))) {
             continue; // refused (failures, below)
         }
-        SCOPED_TRACE(testing::Message() << c.source << ", " << c.length << " bytes in pieces of " << c.pieceSize << " "
-                                        << c.changed);
+        SCOPED_TRACE(testing::Message() << c.source << ", " << c.length << " bytes " << c.changed);
         TempFolder parent; // which must stay empty; the pieces go into a folder with a dot in its name
         const std::wstring folder = FolderOfLength(parent / L"Daten.alt", c.folderChars) + L"\\";
         const std::string source = PatternBytes(c.length, 3);
@@ -128,9 +120,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         EXPECT_TRUE(SleepAllowed()) << "the system may sleep again";
         Names calls = {L"SetBusy on"};
         for (std::int64_t k = 1; k <= c.pieces; ++k) {
-            wchar_t number[24];
-            std::swprintf(number, std::size(number), L"%03lld", static_cast<long long>(k)); // at least three digits
-            const std::wstring piece = folder + c.stem + number;
+            const std::wstring piece = folder + c.stem + (k < 10 ? L"00" : k < 100 ? L"0" : L"") + std::to_wstring(k);
             calls.insert(calls.end(), {L"SetProgressText Kopiere Daten nach " + piece, L"RepaintNow"});
             ASSERT_TRUE(ReadBytes(piece) == source.substr((k - 1) * c.pieceSize, c.pieceSize)) << piece;
         }
@@ -224,36 +214,30 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
                               ? ::CreateFileW(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
                               : INVALID_HANDLE_VALUE);
         RecordingWindow window;
-        std::optional<RunError> error;
         std::size_t progressAtTheFault = 0;
         bool keptAwake = true;
+        const ScopedWriteFault disk([&](const std::wstring& path) -> DWORD {
+            progressAtTheFault = window.progress.size();
+            keptAwake = keptAwake && KeptAwake();
+            return c.block == Block::DiskFull && path == blocked ? ERROR_DISK_FULL : 0;
+        });
+        std::wstring text = L"no error";
         try {
-            ScopedWriteFault disk([&](const std::wstring& path) -> DWORD {
-                progressAtTheFault = window.progress.size();
-                keptAwake = keptAwake && KeptAwake();
-                return c.block == Block::DiskFull && path == blocked ? ERROR_DISK_FULL : 0;
-            });
             WritePieceSet(folder + c.source, 1024, window);
         } catch (const RunError& e) {
-            error = e;
+            text = ErrorMessageText(e);
         }
         holder.Reset();
-
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->Number(), c.number);
-        const std::wstring& text = error->Description();
-        EXPECT_TRUE(text.find(std::wstring(c.blocked) + L"\u201C") != std::wstring::npos &&
+        EXPECT_TRUE(text.starts_with(L"Fehler " + std::to_wstring(c.number) + L": ") &&
+                    text.find(std::wstring(c.blocked) + L"\u201C") != std::wstring::npos &&
                     text.find(c.reason) != std::wstring::npos)
             << text;
         EXPECT_EQ(FileNames(folder), c.files);
         EXPECT_TRUE(keptAwake && SleepAllowed()) << "the system may sleep again";
         const auto has = [&](const wchar_t* name) { return std::ranges::count(c.files, name) > 0; };
         EXPECT_TRUE(!has(c.source) || ReadBytes(folder + c.source) == source) << "the source is never touched";
-        EXPECT_TRUE(c.block == Block::None || c.block == Block::DiskFull || ReadBytes(blocked) == "old");
         EXPECT_TRUE(!has(L"f.001") || ReadBytes(folder + L"f.001") == source.substr(0, 1024)) << "finished pieces stay";
-        EXPECT_TRUE(!has(L"f.bat") ||
-                    ReadBytes(folder + L"f.bat") ==
-                        (c.blocked == std::wstring(L"f.bat") && c.block == Block::HeldOpen ? "old" : ""))
+        EXPECT_TRUE(!has(L"f.bat") || ReadBytes(folder + L"f.bat") == (c.block == Block::HeldOpen ? "old" : ""))
             << "no batch file that joins a shortened file";
         for (const auto& name : c.files) {
             const std::wstring path = folder + name;

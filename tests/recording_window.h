@@ -6,6 +6,8 @@
 
 #include "pieces/pieces.h"
 
+using Names = std::vector<std::wstring>;
+
 class RecordingWindow : public WindowOperations {
 public:
     std::vector<std::wstring> calls;

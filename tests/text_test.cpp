@@ -39,16 +39,14 @@ TEST(ScriptText, ChecksEveryPieceAndJoinsUnderATemporaryNameByItsOwnName) {
     EXPECT_EQ(ScriptText(L"Grüße.\u00DC", 2500, 1024, 850), umlaut);
 }
 
-using Calls = std::vector<std::wstring>;
-
 TEST(SizeField, TextsGiveBytesOrAreRefusedWithMessageAndFocus) {
-    const Calls invalid = {L"ShowMessage Geben Sie bitte eine gültige Dateigröße an!", L"FocusSizeField"};
-    const Calls tooLarge = {L"ShowMessage Fehler 534: Die angegebene Dateigröße ist zu groß. "
+    const Names invalid = {L"ShowMessage Geben Sie bitte eine gültige Dateigröße an!", L"FocusSizeField"};
+    const Names tooLarge = {L"ShowMessage Fehler 534: Die angegebene Dateigröße ist zu groß. "
                             L"Erlaubt sind höchstens 2097151 kB.",
                             L"FocusSizeField"};
-    const Calls none;
+    const Names none;
     // Rounded to the nearest byte, halves to the even one; 0 bytes asks for nothing, silently.
-    const std::tuple<std::wstring_view, std::int32_t, const Calls&> cases[] = {
+    const std::tuple<std::wstring_view, std::int32_t, const Names&> cases[] = {
         {L"100", 102400, none},     {L"1.5", 1536, none},        {L"1,5", 1024, none},
         {L" 2 0 ", 20480, none},    {L"64kB", 65536, none},      {L"0.0001", 0, none},
         {L"&H10", 16384, none},     {L"0.00048828125", 0, none}, {L"0.00146484375", 2, none},
