@@ -202,6 +202,8 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
                 ::PostMessageW(Window(), WM_CLOSE, 0, 0);
                 ::PostMessageW(Control(ControlId::cmdOK), BM_CLICK, 0, 0);
                 ::PostMessageW(Control(ControlId::txtGröße), WM_CHAR, L'7', 0);
+                ::PostMessageW(Window(), WM_NCLBUTTONDOWN, HTMINBUTTON, 0); // the title bar's minimize button
+                ::PostMessageW(Window(), WM_LBUTTONUP, 0, 0);
             }
         }
     });
@@ -213,6 +215,8 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     EXPECT_TRUE(answers >= 5 && late * 2 < answers) << late << " late of " << answers;
     EXPECT_EQ(shown, Shown{L"Datei erfolgreich gesplittet"}) << "no second action, nothing cut short";
     EXPECT_EQ(ControlText(Control(ControlId::txtGröße)), L"") << "typing during the run is dropped";
+    EXPECT_TRUE(::IsIconic(Window())) << "the title bar works during the run";
+    ::ShowWindow(Window(), SW_RESTORE);
     EXPECT_EQ(FileNames(folder.Path()), (Shown{L"lang.001", L"lang.002", L"lang.003", L"lang.avi", L"lang.bat"}));
     std::filesystem::remove(folder / L"lang.avi");
     const ScriptRun join = RunScript(folder / L"lang.bat", folder.Path());

@@ -336,15 +336,16 @@ void Form1::ReportProgress(std::int64_t done, std::int64_t total) {
 
 void Form1::PumpDuringRun() {
     // The run's message pump, so that the window keeps answering: paint, sent messages and the system's own are
-    // handled; the user's mouse and keyboard input is dropped, and busy_ keeps the buttons and the close box from
-    // acting, so nothing starts or ends under the run. A shutdown may go ahead: the batch file is still empty.
+    // handled, and so is the mouse on the title bar, so that the window can be moved aside or minimized (the copy
+    // waits while Windows moves it). Keyboard input and the mouse in the window are dropped, and busy_ keeps the
+    // buttons, the close box and the system menu's "Schließen" from acting, so nothing starts or ends under the run.
+    // A shutdown may go ahead: the batch file is still empty.
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         const UINT m = message.message;
         if (m == WM_QUIT) {
             pendingQuit_ = static_cast<int>(message.wParam);
-        } else if (!(m >= WM_KEYFIRST && m <= WM_KEYLAST) && !(m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) &&
-                   !(m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK)) {
+        } else if (!(m >= WM_KEYFIRST && m <= WM_KEYLAST) && !(m >= WM_MOUSEFIRST && m <= WM_MOUSELAST)) {
             ::DispatchMessageW(&message);
         }
     }
