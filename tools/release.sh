@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and builds Kavro for Windows, takes the README's picture of its window (docs/kavro-window.png) from a
-# virtual display, and makes and checks the release archive build/windows/Kavro-<version>-win64.zip.
+# virtual display, and makes the release in build/release: Kavro-<version>-win64.zip (Kavro.exe and LIESMICH.txt),
+# Kavro.exe beside it and SHA256SUMS.txt. Then it builds the release a second time, from a copy of the source in a
+# fresh folder of another name, and fails loudly unless the exe and the archive come out byte for byte the same.
 set -uo pipefail
 KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$KAVRO_ROOT"
@@ -18,21 +20,48 @@ xvfb-run -a -s "-screen 0 640x480x24" bash tools/screenshot.sh docs/kavro-window
 }
 wineserver -k 2>/dev/null
 
-# The archive, made afresh, holds exactly the exe just built and LIESMICH.txt, or this fails loudly.
-rm -f build/windows/Kavro-*-win64.zip
-if ! (cd build/windows && cpack -G ZIP >/dev/null); then
-    echo "Could not make the release archive." >&2
+fail() {
+    echo "$*" >&2
     exit 1
-fi
-archive=$(ls build/windows/Kavro-*-win64.zip)
-listing=$(unzip -Z1 "$archive" | sort | tr '\n' ' ')
-if [ "$listing" != "Kavro.exe LIESMICH.txt " ]; then
-    echo "The release archive $archive holds \"$listing\", not exactly Kavro.exe and LIESMICH.txt." >&2
-    exit 1
-fi
-if ! unzip -p "$archive" Kavro.exe | cmp -s - build/windows/Kavro.exe; then
-    echo "The Kavro.exe in $archive is not the one just built." >&2
-    exit 1
-fi
-echo "Release archive: $archive (Kavro.exe, LIESMICH.txt)"
+}
+
+# Every entry of the archive carries one time: SOURCE_DATE_EPOCH where it is set, else the commit's.
+epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
+[ -n "$epoch" ] || fail "Neither SOURCE_DATE_EPOCH nor a git commit gives the release its time."
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
+archive="Kavro-$version-win64.zip"
+
+# make_release SOURCE BUILD OUT: the archive of BUILD's Kavro.exe and SOURCE's LIESMICH.txt in OUT, in a fixed order
+# with a fixed time and fixed attributes and no extra fields (zip -X), the exe beside it and their checksums.
+make_release() {
+    local source=$1 build=$2 out=$3
+    rm -rf "$out" && mkdir -p "$out/stage" || fail "Cannot make $out."
+    cp "$build/Kavro.exe" "$source/LIESMICH.txt" "$out/stage/" || fail "$build/Kavro.exe is missing."
+    chmod 0644 "$out/stage/"* && touch -d "@$epoch" "$out/stage/"*
+    (cd "$out/stage" && TZ=UTC zip -X -q "../$archive" Kavro.exe LIESMICH.txt) || fail "Could not make $out/$archive."
+    mv "$out/stage/Kavro.exe" "$out/" && rm -rf "$out/stage"
+    (cd "$out" && sha256sum "$archive" Kavro.exe >SHA256SUMS.txt)
+}
+
+release=build/release
+make_release . build/windows "$release"
+listing=$(unzip -Z1 "$release/$archive" | tr '\n' ' ')
+[ "$listing" = "Kavro.exe LIESMICH.txt " ] || fail "$release/$archive holds \"$listing\", not Kavro.exe and LIESMICH.txt."
+unzip -p "$release/$archive" Kavro.exe | cmp -s - build/windows/Kavro.exe ||
+    fail "The Kavro.exe in $release/$archive is not the one just built."
+
+# The second build: the tracked and new files as they are now, in another folder, built in a folder of another name.
+check="$KAVRO_ROOT/build/release-check"
+rm -rf "$check" && mkdir -p "$check/kavro-source"
+git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$check/kavro-source"
+(cd "$check/kavro-source" && cmake --preset windows -B "$check/second-build" -DBUILD_TESTING=OFF >/dev/null &&
+    cmake --build "$check/second-build" --target Kavro >/dev/null) || fail "The second build failed."
+make_release "$check/kavro-source" "$check/second-build" "$check/release"
+for file in Kavro.exe "$archive"; do
+    cmp -s "$release/$file" "$check/release/$file" ||
+        fail "NOT REPRODUCIBLE: $release/$file and $check/release/$file differ ($(cmp "$release/$file" "$check/release/$file"))."
+done
+
+echo "Release in $release, reproduced byte for byte by a second build in $check:"
+cat "$release/SHA256SUMS.txt"
 exit "$status"
