@@ -114,6 +114,8 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     const auto add = [&body](const std::wstring& line) { body += line + L"\r\n"; };
     add(L"@setlocal EnableExtensions DisableDelayedExpansion");
     add(L"@echo off");
+    // Started from a network folder, as administrator or from another folder, the interpreter's current folder is not
+    // the pieces' one; pushd maps a network folder to a drive, and only popd removes it again.
     add(L"pushd \"%~dp0\"");
     // Every piece exists with its exact size before anything is written. Sizes are compared as text, since the
     // interpreter takes all numbers past 2147483647 for 2147483647.
