@@ -1,9 +1,9 @@
 #include "window/dpi.h"
 
-#include "window/user32_function.h"
+#include "pieces/system_function.h"
 
 UINT WindowDpi(HWND window) {
-    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    static const auto getDpiForWindow = SystemFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow) {
         return getDpiForWindow(window);
     }
@@ -14,13 +14,13 @@ UINT WindowDpi(HWND window) {
 }
 
 int SystemMetricForDpi(int index, UINT dpi) {
-    static const auto getMetric = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    static const auto getMetric = SystemFunction<int(WINAPI*)(int, UINT)>(L"user32.dll", "GetSystemMetricsForDpi");
     return getMetric ? getMetric(index, dpi) : ::GetSystemMetrics(index);
 }
 
 void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
     static const auto adjust =
-        User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+        SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
     if (adjust) {
         adjust(&rect, style, FALSE, exStyle, dpi);
     } else {

@@ -5,11 +5,11 @@
 #include <new>
 #include <utility>
 
+#include "pieces/system_function.h"
 #include "window/dpi.h"
 #include "window/layout.h"
 #include "window/resource_ids.h"
 #include "window/size_field.h"
-#include "window/user32_function.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ bool Form1::Create(HINSTANCE instance, int show) {
     }
     // Run as administrator, the window would never hear from the shell, whose messages Windows filters out as coming
     // from a process of lower integrity (Windows 7 and later; elsewhere nothing changes).
-    static const auto allowMessage =
-        User32Function<BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT)>("ChangeWindowMessageFilterEx");
+    static const auto allowMessage = SystemFunction<BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT)>(
+        L"user32.dll", "ChangeWindowMessageFilterEx");
     if (allowMessage && taskbarButtonCreated_) {
         allowMessage(hwnd_, taskbarButtonCreated_, MSGFLT_ALLOW, nullptr);
     }
