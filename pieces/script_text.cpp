@@ -115,8 +115,10 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     add(L"@setlocal EnableExtensions DisableDelayedExpansion");
     add(L"@echo off");
     // Started from a network folder, as administrator or from another folder, the interpreter's current folder is not
-    // the pieces' one; pushd maps a network folder to a drive, and only popd removes it again.
-    add(L"pushd \"%~dp0\"");
+    // the pieces' one; pushd maps a network folder to a drive, and only popd removes it again. Where pushd fails (no
+    // drive letter free, no right to list the folder), going on elsewhere would blame a piece.
+    add(L"pushd \"%~dp0\" >nul 2>&1");
+    add(L"if errorlevel 1 goto ordner_fehlt");
     // Every piece exists with its exact size before anything is written. Sizes are compared as text, since the
     // interpreter takes all numbers past 2147483647 for 2147483647.
     std::int64_t expected = -1;
@@ -159,6 +161,10 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     add(L":fehler");
     add(L"pause >nul"); // returns at once when the input is redirected or empty
     add(L"popd\r\nendlocal\r\nexit /b 1");
+    // Without popd: a pushd that failed put nothing on the stack, and popd would take the caller's entry.
+    add(L":ordner_fehlt");
+    add(L"echo Fehler: Der Ordner \"%~dp0\" ist nicht erreichbar. " + std::wstring(kNothingWritten));
+    add(L"pause >nul\r\nendlocal\r\nexit /b 1");
 
     std::wstring text = L"@rem Kavro: Diese Batch-Datei setzt die Teile wieder zur Originaldatei zusammen, ein "
                         L"Doppelklick genuegt. Sie findet die Teile ueber ihren eigenen Namen: bitte nicht "

@@ -250,4 +250,25 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
     }
 }
 
+// The batch file stops when it cannot enter its folder, and leaves the caller's folder stack as it was. Only Wine's
+// interpreter cannot enter this folder: it reads a "%" that "%~dp0" brings into a line a second time (and its call
+// reads a line once, so the caller's "%%" is one "%").
+TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
+    if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+        GTEST_SKIP() << "Windows' interpreter enters this folder";
+    }
+    TempFolder parent;
+    const std::wstring folder = parent / L"a%kavro_nicht_gesetzt%b";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    WriteBytes(folder + L"\\f.avi", PatternBytes(2500));
+    RecordingWindow window;
+    WritePieceSet(folder + L"\\f.avi", 1024, window);
+    WriteBytes(parent / L"caller.bat", "@echo off\r\npushd ..\r\ncall \"%~dp0a%%kavro_nicht_gesetzt%%b\\f.bat\"\r\n"
+                                       "echo %errorlevel%\r\npopd\r\ncd\r\n");
+    EXPECT_EQ(RunScript(parent / L"caller.bat", parent.Path()).output,
+              L"Fehler: Der Ordner \"" + parent.Path() +
+                  L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.Path() + L"\r\n");
+    EXPECT_EQ(FileNames(folder), (Names{L"f.001", L"f.002", L"f.003", L"f.avi", L"f.bat"}));
+}
+
 } // namespace

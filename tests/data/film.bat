@@ -1,7 +1,8 @@
 @rem Kavro: Diese Batch-Datei setzt die Teile wieder zur Originaldatei zusammen, ein Doppelklick genuegt. Sie findet die Teile ueber ihren eigenen Namen: bitte nicht umbenennen.
 @setlocal EnableExtensions DisableDelayedExpansion
 @echo off
-pushd "%~dp0"
+pushd "%~dp0" >nul 2>&1
+if errorlevel 1 goto ordner_fehlt
 set "soll=1024"
 set "nummer=001"
 for %%F in ("%~n0.001") do set "ist=%%~zF"
@@ -50,5 +51,10 @@ echo Fehler: "%~n0.avi" konnte nicht zusammengesetzt werden. Ist der Ordner besc
 :fehler
 pause >nul
 popd
+endlocal
+exit /b 1
+:ordner_fehlt
+echo Fehler: Der Ordner "%~dp0" ist nicht erreichbar. Es wurde nichts geschrieben.
+pause >nul
 endlocal
 exit /b 1
