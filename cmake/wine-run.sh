@@ -19,6 +19,9 @@ if [ ! -f "$prefix/system.reg" ]; then
     fi
     flock -u 9
 fi
+# A drive of the tests' own, R:, whose root they may fill and empty.
+mkdir -p "$prefix-drive-r"
+ln -sfn "$prefix-drive-r" "$prefix/dosdevices/r:"
 start=$(date +%s.%N)
 wine "$@"
 code=$?

@@ -5,6 +5,7 @@
 #include "pieces/block_copy.h"
 #include "pieces/file_error.h"
 #include "pieces/file_ops.h"
+#include "pieces/free_space.h"
 #include "pieces/naming.h"
 #include "pieces/script_encoding.h"
 #include "pieces/script_text.h"
@@ -70,14 +71,27 @@ std::string ScriptBytes(const std::wstring& sourcePath, std::int64_t length, std
     return std::move(*bytes);
 }
 
-// Without long-path support switched on, Windows creates no file whose path has MAX_PATH characters or more, and the
-// command interpreter cannot make such a folder its current one: pieces there could not be joined.
-void RefuseTooLongPath(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount) {
-    // The last piece's number has at least as many digits as "bat" has letters; the join writes the original's path
-    // with its suffix.
+// Windows takes at most 255 characters in one file name, whatever the path, so at a drive's root a join could fail to
+// write its temporary file although the path is short. Without long-path support switched on, Windows creates no file
+// whose path has MAX_PATH characters or more, and the command interpreter cannot make such a folder its current one.
+// Either way the pieces could not be joined.
+void RefuseTooLongNames(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount) {
+    // All in one folder, so the longest path has the longest name. The last piece's number has at least as many digits
+    // as "bat" has letters; the join writes the original's path with its suffix.
     const std::wstring lastPiece = stem + PieceNumberText(pieceCount);
     const std::wstring joined = sourcePath + kJoinSuffix;
     const std::wstring& longest = lastPiece.size() > joined.size() ? lastPiece : joined;
+    constexpr std::size_t kMaxNameLength = 255;
+    if (const std::wstring name = NameOnly(longest); name.size() > kMaxNameLength) {
+        const wchar_t* const whose =
+            &longest == &joined ? L", den das Zusammensetzen vorübergehend braucht," : L" des letzten Teils";
+        throw RunError(ERROR_FILENAME_EXCED_RANGE,
+                       L"Der Dateiname " + Quoted(name) + whose + L" wäre mit " + std::to_wstring(name.size()) +
+                           L" Zeichen zu lang: Windows erlaubt höchstens " + std::to_wstring(kMaxNameLength) +
+                           L" Zeichen in einem Dateinamen. Es wurde nichts geschrieben. Bitte kürzen Sie den Namen "
+                           L"der Datei " +
+                           Quoted(NameOnly(sourcePath)) + L".");
+    }
     if (longest.size() >= MAX_PATH) {
         throw RunError(ERROR_FILENAME_EXCED_RANGE,
                        L"Der Pfad " + Quoted(longest) + L" ist mit " + std::to_wstring(longest.size()) +
@@ -85,6 +99,23 @@ void RefuseTooLongPath(const std::wstring& sourcePath, const std::wstring& stem,
                            std::to_wstring(MAX_PATH - 1) +
                            L". Es wurde nichts geschrieben. Bitte verschieben Sie die Datei in einen Ordner mit "
                            L"kürzerem Pfad.");
+    }
+}
+
+// A run that cannot fit would copy for minutes, fail with a full disk and leave pieces that join nothing. The files it
+// replaces are deleted before it writes, so their room counts as free.
+void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount,
+                        std::uint64_t needed) {
+    const std::wstring folder = sourcePath.substr(0, sourcePath.size() - NameOnly(sourcePath).size());
+    const auto space = FreeSpaceOf(folder);
+    const std::uint64_t replaced = ReplacedBytes(stem, pieceCount);
+    if (SpaceIsShort(needed, replaced, space)) {
+        throw RunError(ERROR_DISK_FULL, L"Im Ordner " + Quoted(folder) +
+                                            L" ist zu wenig Platz frei: Die Teile und die Batch-Datei brauchen " +
+                                            ByteSizeText(needed - replaced) + L", frei sind nur " +
+                                            ByteSizeText(space->freeBytes) +
+                                            L". Es wurde nichts geschrieben. Bitte schaffen Sie auf dem Laufwerk "
+                                            L"Platz, oder verschieben Sie die Datei auf ein anderes Laufwerk.");
     }
 }
 
@@ -128,7 +159,8 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
     const std::int64_t pieceCount = PieceCount(length, pieceSize);
     RefuseToOverwriteSource(sourcePath, stem, pieceCount);
     const std::string scriptBytes = ScriptBytes(sourcePath, length, pieceSize);
-    RefuseTooLongPath(sourcePath, stem, pieceCount);
+    RefuseTooLongNames(sourcePath, stem, pieceCount);
+    RefuseWithoutSpace(sourcePath, stem, pieceCount, static_cast<std::uint64_t>(length) + scriptBytes.size());
 
     // The batch file is created now but filled only at the end: a run abandoned by an error
     // leaves it empty, never with a line that joins half the pieces.

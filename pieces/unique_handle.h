@@ -51,3 +51,12 @@ struct FileHandleTraits {
 };
 
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static bool Close(Handle h) { return ::FindClose(h) != FALSE; }
+};
+
+using UniqueFind = UniqueHandle<FindHandleTraits>;

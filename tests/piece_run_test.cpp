@@ -1,9 +1,14 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
+#include <winioctl.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 #include "fixtures.h"
+#include "pieces/free_space.h"
 #include "pieces/unique_handle.h"
 #include "pieces/write_fault.h"
 #include "recording_window.h"
@@ -23,12 +28,22 @@ bool KeptAwake() { return ::SetThreadExecutionState(kAwake) == kAwake; }
 
 bool SleepAllowed() { return ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS; } // after a run
 
-// The folder path, made, or one inside it whose path has exactly chars characters (past 248 only with \\?\).
+constexpr std::size_t kDriveRoot = 1; // as a folder's length: the root of the drive KAVRO_TEST_DRIVE, emptied first
+
+// The folder path, made, or one inside it whose path has exactly chars characters (past 248 only with \\?\), or a
+// drive's root; with its final "\", and empty where the tests have no drive of their own.
 std::wstring FolderOfLength(const std::wstring& path, std::size_t chars) {
     ::CreateDirectoryW(path.c_str(), nullptr);
+    if (const wchar_t* drive = _wgetenv(L"KAVRO_TEST_DRIVE"); chars == kDriveRoot) {
+        const std::wstring root = drive ? drive + std::wstring(L"\\") : L"";
+        for (const auto& name : drive ? FileNames(root) : Names{}) {
+            ::DeleteFileW((root + name).c_str());
+        }
+        return root;
+    }
     const std::wstring folder = chars ? path + L"\\" + std::wstring(chars - path.size() - 1, L'd') : path;
     ::CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr);
-    return folder;
+    return folder + L"\\";
 }
 
 // Every file in the folder with its bytes (a folder's: "(no such file)").
@@ -63,6 +78,8 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {std::wstring(150, L'x') + L".b", std::wstring(150, L'x') + L".", 100, 1, 100}, // as much once the name is in
         // The longest path Windows takes without long-path support: ...\a.b.kavro-tmp, the join's, has 259 characters.
         {L"a.b", L"a.", 1000, 2, 500, false, 245},
+        // At a drive's root, where only the name's length counts: the join's r...r.b.kavro-tmp has 255 characters.
+        {std::wstring(243, L'r') + L".b", std::wstring(243, L'r') + L".", 100, 50, 2, false, kDriveRoot},
         // Beyond every OEM code page, a name that begins with its only dot, several dots, no dot.
         {L"Don\u2019t Stop.mp3", L"Don\u2019t Stop.", 1500, 1000, 2},
         {L"Urlaub \u2013 Italien.mp4", L"Urlaub \u2013 Italien.", 1500, 1000, 2},
@@ -107,7 +124,10 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         }
         SCOPED_TRACE(testing::Message() << c.source << ", " << c.length << " bytes " << c.changed);
         TempFolder parent; // which must stay empty; the pieces go into a folder with a dot in its name
-        const std::wstring folder = FolderOfLength(parent / L"Daten.alt", c.folderChars) + L"\\";
+        const std::wstring folder = FolderOfLength(parent / L"Daten.alt", c.folderChars);
+        if (folder.empty()) {
+            continue;
+        }
         const std::string source = PatternBytes(c.length, 3);
         WriteBytes(folder + c.source, source);
         for (const wchar_t* old : {L"d.002", L"d.004", L"d.bat", L"d.bin.kavro-tmp"}) {
@@ -176,6 +196,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
     const wchar_t* const rename = L"benennen Sie die Datei um";
     const Names four = {L"f.001", L"f.002", L"f.avi", L"f.bat"};
     const Names five = {L"f.001", L"f.002", L"f.003", L"f.avi", L"f.bat"};
+    const std::wstring n246 = std::wstring(244, L'n') + L".b", j246 = n246 + L".kavro-tmp"; // a name and its join's
     const struct {
         const wchar_t* source;
         const wchar_t* blocked; // the file in the way
@@ -189,6 +210,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         {L"film.001", L"film.001", Block::None, ERROR_FILE_EXISTS, rename, {L"film.001"}},
         {L"FILM.BAT", L"FILM.BAT", Block::None, ERROR_FILE_EXISTS, rename, {L"FILM.BAT"}},
         {L"a.b", L"a.b.kavro-tmp", Block::None, ERROR_FILENAME_EXCED_RANGE, L"260 Zeichen zu lang", {L"a.b"}, 246},
+        {n246.c_str(), j246.c_str(), Block::None, ERROR_FILENAME_EXCED_RANGE, L"256 Zeichen", {n246}, kDriveRoot},
         {L"50%€.txt", L"50%€.txt", Block::None, ERROR_NO_UNICODE_TRANSLATION, rename, {L"50%€.txt"}},
         {L"f.avi", L"f.002", Block::ReadOnly, ERROR_ACCESS_DENIED, L"schreibgeschützt", four},
         {L"f.avi", L"f.bat", Block::HeldOpen, ERROR_SHARING_VIOLATION, L"anderen Programm", {L"f.avi", L"f.bat"}},
@@ -201,7 +223,10 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         }
         SCOPED_TRACE(testing::Message() << c.source << " " << c.blocked << " " << c.number);
         TempFolder temp;
-        const std::wstring folder = FolderOfLength(temp.Path(), c.folderChars) + L"\\";
+        const std::wstring folder = FolderOfLength(temp.Path(), c.folderChars);
+        if (folder.empty()) {
+            continue;
+        }
         const std::string source = PatternBytes(3000);
         WriteBytes(folder + c.source, source);
         const std::wstring blocked = folder + c.blocked;
@@ -248,6 +273,38 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         EXPECT_TRUE(c.block != Block::DiskFull || window.progress.size() == progressAtTheFault)
             << "no progress after the error";
     }
+}
+
+// Sparse, so that it takes no room; every write fails, so that a run which is not refused cannot fill the disk.
+TEST(PieceRun, ASourceLongerThanTheFreeSpaceIsRefusedBeforeAnythingIsWritten) {
+    TempFolder folder;
+    ::CreateDirectoryW((folder / L"f.003").c_str(), nullptr);
+    for (const auto& [name, size] :
+         {std::pair{L"f.001", 1}, {L"F.002", 2}, {L"f.004", 4}, {L"f.0001", 8}, {L"f.BAT", 16}}) {
+        WriteBytes(folder / name, std::string(size, 'o'));
+    }
+    EXPECT_EQ(ReplacedBytes(folder / L"f.", 3), 19u) << "old pieces of this run's names and the batch file";
+    {
+        const UniqueFile file(
+            ::CreateFileW((folder / L"f.avi").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD unused = 0;
+        ::DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+        const auto length = static_cast<LONGLONG>(std::filesystem::space(folder.Path()).available + (1u << 30));
+        ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{.QuadPart = length}, nullptr, FILE_BEGIN) &&
+                    ::SetEndOfFile(file.Get()));
+    }
+    const Names before = FileNames(folder.Path());
+    const ScopedWriteFault full([](const std::wstring&) -> DWORD { return ERROR_DISK_FULL; });
+    RecordingWindow window;
+    std::wstring text;
+    try {
+        WritePieceSet(folder / L"f.avi", 1 << 30, window);
+    } catch (const RunError& e) {
+        text = ErrorMessageText(e);
+    }
+    EXPECT_TRUE(text.starts_with(L"Fehler 112: Im Ordner \u201E" + folder.Path() + L"\\\u201C ist zu wenig Platz frei"))
+        << text;
+    EXPECT_EQ(FileNames(folder.Path()), before) << "nothing written";
 }
 
 // The batch file stops when it cannot enter its folder, and leaves the caller's folder stack as it was. Only Wine's

@@ -6,6 +6,7 @@
 #include <optional>
 #include <tuple>
 
+#include "pieces/free_space.h"
 #include "pieces/naming.h"
 #include "pieces/script_text.h"
 #include "recording_window.h"
@@ -35,6 +36,22 @@ TEST(ScriptText, ChecksEveryPieceAndJoinsUnderATemporaryNameByItsOwnName) {
         umlaut.replace(at, 4, L".\u00DC");
     }
     EXPECT_EQ(ScriptText(L"Grüße.\u00DC", 2500, 1024, 850), umlaut);
+}
+
+TEST(FreeSpace, ARunIsRefusedOnlyWhenWindowsSaysItCannotFit) {
+    const DriveSpace free1000{1000, false};
+    const std::tuple<std::uint64_t, std::uint64_t, std::optional<DriveSpace>, bool> cases[] = {
+        {1000, 0, free1000, false},
+        {1001, 0, free1000, true},
+        {1001, 1, free1000, false},                // the files it replaces are deleted first
+        {1000, 2000, DriveSpace{0, false}, false}, // more replaced than written
+        {1001, 0, DriveSpace{1000, true}, false},  // a compressed folder may hold more
+        {1001, 0, std::nullopt, false},            // Windows could not say
+        {UINT64_MAX, 1, DriveSpace{UINT64_MAX - 1, false}, false},
+    };
+    for (const auto& [needed, replaced, space, refused] : cases) {
+        EXPECT_EQ(SpaceIsShort(needed, replaced, space), refused) << needed << " " << replaced;
+    }
 }
 
 TEST(SizeField, TextsGiveBytesOrAreRefusedWithMessageAndFocus) {
