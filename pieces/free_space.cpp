@@ -38,8 +38,7 @@ std::uint64_t ReplacedBytes(const std::wstring& stem, std::int64_t pieceCount) {
     for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.Get(), &found)) {
         const std::wstring_view name = found.cFileName;
         // The pattern also matches by short (8.3) names: only the long name counts.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() <= stemName.size() ||
-            !SameIgnoringCase(name.substr(0, stemName.size()), stemName)) {
+        if (!SameIgnoringCase(name.substr(0, stemName.size()), stemName)) {
             continue;
         }
         const std::wstring_view suffix = name.substr(stemName.size());
