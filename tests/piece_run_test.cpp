@@ -36,8 +36,9 @@ std::wstring FolderOfLength(const std::wstring& path, std::size_t chars) {
     ::CreateDirectoryW(path.c_str(), nullptr);
     if (const wchar_t* drive = _wgetenv(L"KAVRO_TEST_DRIVE"); chars == kDriveRoot) {
         const std::wstring root = drive ? drive + std::wstring(L"\\") : L"";
-        for (const auto& name : drive ? FileNames(root) : Names{}) {
-            ::DeleteFileW((root + name).c_str());
+        std::error_code none; // an empty root, which lists not even "." and "..", is no error
+        for (const auto& entry : std::filesystem::directory_iterator(root, none)) {
+            ::DeleteFileW(entry.path().c_str());
         }
         return root;
     }
