@@ -92,7 +92,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"b.5%", L"b.", 1500, 1000, 2}, // "%" in the extension alone
         {L"liesmich", L"liesmich.", 1500, 1000, 2},
         // Written out in the code page: an extension beyond ASCII, and a "%" with a character beyond ASCII.
-        {L"film.\u00DC", L"film.", 1500, 1000, 2},
+        {L"\u6771\u4EAC.\u00DC", L"\u6771\u4EAC.", 1500, 1000, 2}, // the stem, beyond every code page, is not
         {L"a%\u00FC.x", L"a%\u00FC.", 1500, 1000, 2},
     };
     for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% \u00FC")) { // each forces quotes on its own
@@ -160,8 +160,8 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         EXPECT_TRUE(!c.oldFilesInTheWay || ReadBytes(folder + L"d.004") == std::string(40000, 'o'));
         const std::string script = ReadBytes(folder + c.stem + L"bat");
         EXPECT_TRUE(script.ends_with("\r\nexit /b 1\r\n")) << "no old batch file's tail";
-        EXPECT_EQ(script.find("@chcp " + std::to_string(::GetOEMCP()) + " >nul 2>&1\r\n") != std::string::npos,
-                  c.source == L"film.\u00DC" || c.source == L"a%\u00FC.x");
+        const auto chcp = script.find("\r\n@chcp " + std::to_string(::GetOEMCP()) + " >nul 2>&1\r\n@setlocal ");
+        EXPECT_EQ(chcp != std::string::npos, c.source == L"\u6771\u4EAC.\u00DC" || c.source == L"a%\u00FC.x");
 
         ::DeleteFileW((folder + c.source).c_str());
         const std::wstring changed = folder + c.changed;
@@ -193,7 +193,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
 }
 
 TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) {
-    enum class Block { None, ReadOnly, HeldOpen, DiskFull };
+    enum class Block { None, ReadOnly, HeldOpen, DiskFull, NoRoom };
     const wchar_t* const rename = L"benennen Sie die Datei um";
     const Names four = {L"f.001", L"f.002", L"f.avi", L"f.bat"};
     const Names five = {L"f.001", L"f.002", L"f.003", L"f.avi", L"f.bat"};
@@ -217,6 +217,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         {L"f.avi", L"f.bat", Block::HeldOpen, ERROR_SHARING_VIOLATION, L"anderen Programm", {L"f.avi", L"f.bat"}},
         {L"f.avi", L"f.002", Block::DiskFull, ERROR_DISK_FULL, L"Speicherplatz", four},
         {L"f.avi", L"f.bat", Block::DiskFull, ERROR_DISK_FULL, L"Speicherplatz", five},
+        {L"f.avi", L"\\", Block::NoRoom, ERROR_DISK_FULL, L"zu wenig Platz frei", {L"f.avi"}}, // names the folder
     };
     for (const auto& c : cases) {
         if (c.number == ERROR_NO_UNICODE_TRANSLATION && OemCodePageHolds(c.source)) {
@@ -236,6 +237,14 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
             ::SetFileAttributesW(blocked.c_str(),
                                  c.block == Block::ReadOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
         }
+        if (c.block == Block::NoRoom) { // longer than the free space, and sparse, so that it takes no room
+            const UniqueFile file(
+                ::CreateFileW((folder + c.source).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            DWORD unused = 0;
+            ::DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+            const LARGE_INTEGER length{.QuadPart = LONGLONG(std::filesystem::space(folder).available + (1u << 30))};
+            ASSERT_TRUE(::SetFilePointerEx(file.Get(), length, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get()));
+        }
         UniqueFile holder(c.block == Block::HeldOpen // held open without sharing, as another program would
                               ? ::CreateFileW(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
                               : INVALID_HANDLE_VALUE);
@@ -245,11 +254,12 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         const ScopedWriteFault disk([&](const std::wstring& path) -> DWORD {
             progressAtTheFault = window.progress.size();
             keptAwake = keptAwake && KeptAwake();
-            return c.block == Block::DiskFull && path == blocked ? ERROR_DISK_FULL : 0;
+            // Without room every write fails, so that a run which is not refused cannot fill the disk.
+            return (c.block == Block::DiskFull && path == blocked) || c.block == Block::NoRoom ? ERROR_DISK_FULL : 0;
         });
         std::wstring text = L"no error";
         try {
-            WritePieceSet(folder + c.source, 1024, window);
+            WritePieceSet(folder + c.source, c.block == Block::NoRoom ? 1 << 30 : 1024, window);
         } catch (const RunError& e) {
             text = ErrorMessageText(e);
         }
@@ -261,7 +271,8 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         EXPECT_EQ(FileNames(folder), c.files);
         EXPECT_TRUE(keptAwake && SleepAllowed()) << "the system may sleep again";
         const auto has = [&](const wchar_t* name) { return std::ranges::count(c.files, name) > 0; };
-        EXPECT_TRUE(!has(c.source) || ReadBytes(folder + c.source) == source) << "the source is never touched";
+        EXPECT_TRUE(!has(c.source) || c.block == Block::NoRoom || ReadBytes(folder + c.source) == source)
+            << "the source is never touched";
         EXPECT_TRUE(!has(L"f.001") || ReadBytes(folder + L"f.001") == source.substr(0, 1024)) << "finished pieces stay";
         EXPECT_TRUE(!has(L"f.bat") || ReadBytes(folder + L"f.bat") == (c.block == Block::HeldOpen ? "old" : ""))
             << "no batch file that joins a shortened file";
@@ -276,35 +287,14 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
     }
 }
 
-// Sparse, so that it takes no room; every write fails, so that a run which is not refused cannot fill the disk.
-TEST(PieceRun, ASourceLongerThanTheFreeSpaceIsRefusedBeforeAnythingIsWritten) {
+// Old pieces of the run's names and its batch file, whatever their case, count as free: the run deletes them first.
+TEST(PieceRun, ReplacedFilesAreFoundBesideTheSource) {
     TempFolder folder;
     for (const auto& [name, size] :
          {std::pair{L"f.001", 1}, {L"F.002", 2}, {L"f.004", 4}, {L"f.0001", 8}, {L"f.BAT", 16}}) {
         WriteBytes(folder / name, std::string(size, 'o'));
     }
-    EXPECT_EQ(ReplacedBytes(folder / L"f.", 3), 19u) << "old pieces of this run's names and the batch file";
-    {
-        const UniqueFile file(
-            ::CreateFileW((folder / L"f.avi").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-        DWORD unused = 0;
-        ::DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
-        const auto length = static_cast<LONGLONG>(std::filesystem::space(folder.Path()).available + (1u << 30));
-        ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{.QuadPart = length}, nullptr, FILE_BEGIN) &&
-                    ::SetEndOfFile(file.Get()));
-    }
-    const Names before = FileNames(folder.Path());
-    const ScopedWriteFault full([](const std::wstring&) -> DWORD { return ERROR_DISK_FULL; });
-    RecordingWindow window;
-    std::wstring text;
-    try {
-        WritePieceSet(folder / L"f.avi", 1 << 30, window);
-    } catch (const RunError& e) {
-        text = ErrorMessageText(e);
-    }
-    EXPECT_TRUE(text.starts_with(L"Fehler 112: Im Ordner \u201E" + folder.Path() + L"\\\u201C ist zu wenig Platz frei"))
-        << text;
-    EXPECT_EQ(FileNames(folder.Path()), before) << "nothing written";
+    EXPECT_EQ(ReplacedBytes(folder / L"f.", 3), 19u);
 }
 
 // The batch file stops when it cannot enter its folder, and leaves the caller's folder stack as it was. Only Wine's
@@ -315,17 +305,15 @@ TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
         GTEST_SKIP() << "Windows' interpreter enters this folder";
     }
     TempFolder parent;
-    const std::wstring folder = parent / L"a%kavro_nicht_gesetzt%b";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    WriteBytes(folder + L"\\f.avi", PatternBytes(2500));
+    const std::wstring folder = FolderOfLength(parent / L"a%kavro_nicht_gesetzt%b", 0);
+    WriteBytes(folder + L"f.avi", PatternBytes(2500));
     RecordingWindow window;
-    WritePieceSet(folder + L"\\f.avi", 1024, window);
+    WritePieceSet(folder + L"f.avi", 1024, window);
     WriteBytes(parent / L"caller.bat", "@echo off\r\npushd ..\r\ncall \"%~dp0a%%kavro_nicht_gesetzt%%b\\f.bat\"\r\n"
                                        "echo %errorlevel%\r\npopd\r\ncd\r\n");
     EXPECT_EQ(RunScript(parent / L"caller.bat", parent.Path()).output,
               L"Fehler: Der Ordner \"" + parent.Path() +
                   L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.Path() + L"\r\n");
-    EXPECT_EQ(FileNames(folder), (Names{L"f.001", L"f.002", L"f.003", L"f.avi", L"f.bat"}));
 }
 
 } // namespace
