@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and builds Kavro for Windows, takes the README's picture of its window (docs/kavro-window.png) from a
-# virtual display, and makes the release in build/release: Kavro-<version>-win64.zip (Kavro.exe and LIESMICH.txt),
-# Kavro.exe beside it and SHA256SUMS.txt. Then it builds the release a second time, from a copy of the source in a
+# virtual display, and makes the release in build/release: Kavro-<version>-win64.zip (Kavro.exe, LIESMICH.txt,
+# LICENSE.txt and THIRD-PARTY-NOTICES.txt), Kavro.exe beside it and SHA256SUMS.txt. Then it builds the release a second time, from a copy of the source in a
 # fresh folder of another name, and fails loudly unless the exe and the archive come out byte for byte the same.
 set -uo pipefail
 KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,14 +31,21 @@ epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
 archive="Kavro-$version-win64.zip"
 
-# make_release SOURCE BUILD OUT: the archive of BUILD's Kavro.exe and SOURCE's LIESMICH.txt in OUT, in a fixed order
-# with a fixed time and fixed attributes and no extra fields (zip -X), the exe beside it and their checksums.
+# What the archive holds, in this order: the program, the users' guide, Kavro's license and the notices of the
+# libraries inside Kavro.exe.
+contents=(Kavro.exe LIESMICH.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
+
+# make_release SOURCE BUILD OUT: the archive of BUILD's Kavro.exe and SOURCE's texts in OUT, in a fixed order with a
+# fixed time and fixed attributes and no extra fields (zip -X), the exe beside it and their checksums.
 make_release() {
     local source=$1 build=$2 out=$3
     rm -rf "$out" && mkdir -p "$out/stage" || fail "Cannot make $out."
-    cp "$build/Kavro.exe" "$source/LIESMICH.txt" "$out/stage/" || fail "$build/Kavro.exe is missing."
+    cp "$build/Kavro.exe" "$out/stage/" || fail "$build/Kavro.exe is missing."
+    for text in "${contents[@]:1}"; do
+        cp "$source/$text" "$out/stage/" || fail "$source/$text is missing."
+    done
     chmod 0644 "$out/stage/"* && touch -d "@$epoch" "$out/stage/"*
-    (cd "$out/stage" && TZ=UTC zip -X -q "../$archive" Kavro.exe LIESMICH.txt) || fail "Could not make $out/$archive."
+    (cd "$out/stage" && TZ=UTC zip -X -q "../$archive" "${contents[@]}") || fail "Could not make $out/$archive."
     mv "$out/stage/Kavro.exe" "$out/" && rm -rf "$out/stage"
     (cd "$out" && sha256sum "$archive" Kavro.exe >SHA256SUMS.txt)
 }
@@ -46,9 +53,11 @@ make_release() {
 release=build/release
 make_release . build/windows "$release"
 listing=$(unzip -Z1 "$release/$archive" | tr '\n' ' ')
-[ "$listing" = "Kavro.exe LIESMICH.txt " ] || fail "$release/$archive holds \"$listing\", not Kavro.exe and LIESMICH.txt."
+[ "$listing" = "${contents[*]} " ] || fail "$release/$archive holds \"$listing\", not exactly ${contents[*]}."
 unzip -p "$release/$archive" Kavro.exe | cmp -s - build/windows/Kavro.exe ||
     fail "The Kavro.exe in $release/$archive is not the one just built."
+sections=$(x86_64-w64-mingw32-objdump -h "$release/Kavro.exe") || fail "Cannot read the sections of $release/Kavro.exe."
+! grep -E ' \.debug' <<<"$sections" || fail "$release/Kavro.exe carries the debug sections above."
 
 # The second build: the tracked and new files as they are now, in another folder, built in a folder of another name.
 check="$KAVRO_ROOT/build/release-check"
