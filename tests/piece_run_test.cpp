@@ -71,7 +71,6 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         std::wstring message = {}; // what the batch file then says after "Fehler: "
     };
     std::vector<Case> cases = {
-        {L"film.avi", L"film.", 2500, 1024, 3},
         {L"d.bin", L"d.", 1024, 1024, 1},
         {L"d.bin", L"d.", 70000, 32769, 3, true},
         {L"d.bin", L"d.", 1023, 1024, 0},
@@ -81,19 +80,14 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"a.b", L"a.", 1000, 2, 500, false, 245},
         // At a drive's root, where only the name's length counts: the join's r...r.b.kavro-tmp has 255 characters.
         {std::wstring(243, L'r') + L".b", std::wstring(243, L'r') + L".", 100, 50, 2, false, kDriveRoot},
-        // Beyond every OEM code page, a name that begins with its only dot, several dots, no dot.
-        {L"Don\u2019t Stop.mp3", L"Don\u2019t Stop.", 1500, 1000, 2},
-        {L"Urlaub \u2013 Italien.mp4", L"Urlaub \u2013 Italien.", 1500, 1000, 2},
-        {L"\u201EZitat\u201C Rechnung 50\u20AC.pdf", L"\u201EZitat\u201C Rechnung 50\u20AC.", 1500, 1000, 2},
-        {L"\u0391\u03B8\u03AE\u03BD\u03B1.jpg", L"\u0391\u03B8\u03AE\u03BD\u03B1.", 1500, 1000, 2},
-        {L"\u6771\u4EAC.png", L"\u6771\u4EAC.", 1500, 1000, 2},
+        // A stem beyond every OEM code page and an extension beyond ASCII, written out in the code page; a name that
+        // begins with its only dot, several dots, no dot.
+        {L"\u201E\u2019\u2013\u20AC \u0391\u6771.\u00DC", L"\u201E\u2019\u2013\u20AC \u0391\u6771.", 1500, 1000, 2},
         {L".profile", L".", 1500, 1000, 2},
         {L"a.tar.gz", L"a.tar.", 1500, 1000, 2},
         {L"b.5%", L"b.", 1500, 1000, 2}, // "%" in the extension alone
         {L"liesmich", L"liesmich.", 1500, 1000, 2},
-        // Written out in the code page: an extension beyond ASCII, and a "%" with a character beyond ASCII.
-        {L"\u6771\u4EAC.\u00DC", L"\u6771\u4EAC.", 1500, 1000, 2}, // the stem, beyond every code page, is not
-        {L"a%\u00FC.x", L"a%\u00FC.", 1500, 1000, 2},
+        {L"a%\u00FC.x", L"a%\u00FC.", 1500, 1000, 2}, // a "%" with a character beyond ASCII, written out
     };
     for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% \u00FC")) { // each forces quotes on its own
         const std::wstring name = L"a" + std::wstring(1, c) + L"b";
@@ -104,7 +98,6 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         L"\" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " + nothing;
     const std::tuple<std::wstring, const wchar_t*, std::size_t, std::wstring> changes[] = {
         {L"f & g!", L".001", kRemoved, L"Das Teil \"f & g!.001\" fehlt. " + nothing},
-        {L"f & g!", L".002", kRemoved, L"Das Teil \"f & g!.002\" fehlt. " + nothing},
         {L"50%", L".003", kRemoved, L"Das Teil \"50%.003\" fehlt. " + nothing},
         {L"f & g!", L".002", 1023, L"Das Teil \"f & g!.002\" hat 1023 Byte, erwartet sind 1024 Byte. " + nothing},
         {L"50%", L".003", 453, L"Das Teil \"50%.003\" hat 453 Byte, erwartet sind 452 Byte. " + nothing},
@@ -161,7 +154,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         const std::string script = ReadBytes(folder + c.stem + L"bat");
         EXPECT_TRUE(script.ends_with("\r\nexit /b 1\r\n")) << "no old batch file's tail";
         const auto chcp = script.find("\r\n@chcp " + std::to_string(::GetOEMCP()) + " >nul 2>&1\r\n@setlocal ");
-        EXPECT_EQ(chcp != std::string::npos, c.source == L"\u6771\u4EAC.\u00DC" || c.source == L"a%\u00FC.x");
+        EXPECT_EQ(chcp != std::string::npos, c.source.ends_with(L".\u00DC") || c.source == L"a%\u00FC.x");
 
         ::DeleteFileW((folder + c.source).c_str());
         const std::wstring changed = folder + c.changed;
