@@ -64,7 +64,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         std::size_t length;
         std::int32_t pieceSize;
         std::int64_t pieces;           // 0: smaller than one piece, nothing written
-        bool oldFilesInTheWay = false; // d.002, d.bat and d.bin.kavro-tmp, replaced, and d.004, left alone
+        bool oldFilesInTheWay = false; // D.002, d.BAT and d.bin.kavro-tmp, replaced; d.004 and d.0001, left alone
         std::size_t folderChars = 0;   // the folder's path has so many characters
         std::wstring changed = {}; // after the run: made a file of changedSize bytes, removed, a folder or held open
         std::size_t changedSize = 0;
@@ -124,11 +124,13 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         }
         const std::string source = PatternBytes(c.length, 3);
         WriteBytes(folder + c.source, source);
-        for (const wchar_t* old : {L"d.002", L"d.004", L"d.bat", L"d.bin.kavro-tmp"}) {
+        for (const wchar_t* old : {L"D.002", L"d.004", L"d.0001", L"d.BAT", L"d.bin.kavro-tmp"}) {
             if (c.oldFilesInTheWay) {
                 WriteBytes(folder + old, std::string(40000, 'o'));
             }
         }
+        // The files the run replaces count as free space: it deletes them first.
+        EXPECT_EQ(ReplacedBytes(folder + c.stem, c.pieces), c.oldFilesInTheWay ? 80000u : 0u);
         RecordingWindow window;
         WritePieceSet(folder + c.source, c.pieceSize, window);
         EXPECT_TRUE(SleepAllowed()) << "the system may sleep again";
@@ -143,7 +145,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         EXPECT_EQ(window.calls, c.pieces ? calls
                                          : Names{L"ShowMessage Die ausgewählte Datei ist kleiner als dieangegebene "
                                                  L"Dateigröße. Keine Zerlegung erforderlich."});
-        EXPECT_EQ(FileNames(folder).size(), c.pieces ? c.pieces + 2 + 2 * c.oldFilesInTheWay : 1);
+        EXPECT_EQ(FileNames(folder).size(), c.pieces ? c.pieces + 2 + 3 * c.oldFilesInTheWay : 1);
         if (c.pieces == 0) {
             continue;
         }
@@ -278,16 +280,6 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         EXPECT_TRUE(c.block != Block::DiskFull || window.progress.size() == progressAtTheFault)
             << "no progress after the error";
     }
-}
-
-// Old pieces of the run's names and its batch file, whatever their case, count as free: the run deletes them first.
-TEST(PieceRun, ReplacedFilesAreFoundBesideTheSource) {
-    TempFolder folder;
-    for (const auto& [name, size] :
-         {std::pair{L"f.001", 1}, {L"F.002", 2}, {L"f.004", 4}, {L"f.0001", 8}, {L"f.BAT", 16}}) {
-        WriteBytes(folder / name, std::string(size, 'o'));
-    }
-    EXPECT_EQ(ReplacedBytes(folder / L"f.", 3), 19u);
 }
 
 // The batch file stops when it cannot enter its folder, and leaves the caller's folder stack as it was. Only Wine's

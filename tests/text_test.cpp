@@ -14,12 +14,11 @@
 
 namespace {
 
-// The runs show names up to piece 2000 and every kind of stem a file dialog gives; these are the rest.
+// The runs show names up to piece 2000, every kind of stem a file dialog gives, and that d.0001 is no piece of theirs.
 TEST(Naming, PieceNumbersPastTheRunsAndNoSlashSeparates) {
     EXPECT_EQ(StemWithDot(L"C:\\a/b.c\\d"), L"C:\\a/b.c\\d.");
     EXPECT_EQ(PieceNumberText(10000), L"10000");
     EXPECT_EQ(PieceNumberOf(L"2147483648"), 2147483648);
-    EXPECT_EQ(PieceNumberOf(L"0001"), std::nullopt); // film.0001 is no piece of a run
 }
 
 TEST(ScriptText, ChecksEveryPieceAndJoinsUnderATemporaryNameByItsOwnName) {
