@@ -162,13 +162,15 @@ TEST_F(Form, TheDialogOffersTheLastFileAndLeavesTheCurrentFolderAsItWas) {
     const std::filesystem::path before = std::filesystem::current_path();
     TempFolder elsewhere;
     WriteBytes(elsewhere / L"f.bin", PatternBytes(3000));
-    for (const auto& [size, choice] : // 0 bytes: no dialog, nothing at all; then a file chosen; then cancelled
-         {std::pair{L"0.0001", elsewhere / L"f.bin"}, {L"1", elsewhere / L"f.bin"}, {L"1", L""}}) {
+    for (const auto& [size, choice] : // 0 bytes: no dialog, nothing at all; then a file too small; then cancelled
+         {std::pair{L"0.0001", elsewhere / L"f.bin"}, {L"4", elsewhere / L"f.bin"}, {L"1", L""}}) {
         ::SetWindowTextW(Control(ControlId::txtGröße), size);
         dialogChooses = choice;
         ClickButton(ControlId::cmdOK);
     }
-    EXPECT_EQ(shown, (Shown{L"Datei auswählen offering ", L"Datei erfolgreich gesplittet",
+    EXPECT_EQ(shown, (Shown{L"Datei auswählen offering ",
+                            L"Die ausgewählte Datei ist kleiner als dieangegebene "
+                            L"Dateigröße. Keine Zerlegung erforderlich.",
                             L"Datei auswählen offering f.bin"}));
     EXPECT_EQ(std::filesystem::current_path(), before) << "a folder held as the current one cannot be ejected";
 }
