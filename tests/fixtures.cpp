@@ -11,20 +11,21 @@
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() {
-    static unsigned counter = 0;
-    const std::wstring name = std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    path_ = (fs::temp_directory_path() / (L"kavro-test-" + name)).wstring();
-    fs::remove_all(path_); // left by an earlier process of this number
-    fs::create_directory(path_);
+static unsigned folders = 0; // made by this process
+
+TempFolder::TempFolder()
+    : path(fs::temp_directory_path() /
+           (L"kavro-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++folders))) {
+    fs::remove_all(path); // left by an earlier process of this number
+    fs::create_directory(path);
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+    for (const auto& entry : fs::recursive_directory_iterator(path, ignored)) {
         ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL); // read-only files too
     }
-    fs::remove_all(path_, ignored);
+    fs::remove_all(path, ignored);
 }
 
 std::string PatternBytes(std::size_t size, unsigned seed) {

@@ -7,17 +7,14 @@
 #include <vector>
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.
-class TempFolder {
-public:
+struct TempFolder {
     TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder();
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
 
-private:
-    std::wstring path_;
+    const std::wstring path;
 };
 
 // Bytes that differ from piece to piece, so a misplaced block shows.

@@ -180,7 +180,7 @@ TEST_F(Form, TheDialogOffersTheLastFileAndLeavesTheCurrentFolderAsItWas) {
 TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     constexpr std::int64_t kLength = (std::int64_t{2} << 30) + 3 * 1024 * 1024;
     TempFolder folder;
-    if (std::filesystem::space(folder.Path()).available < 5 * (std::uintmax_t{1} << 30)) {
+    if (std::filesystem::space(folder.path).available < 5 * (std::uintmax_t{1} << 30)) {
         GTEST_SKIP() << "needs 5 GiB free for the pieces and the joined file";
     }
     WriteBytes(folder / L"lang.avi", "");
@@ -219,7 +219,7 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     EXPECT_TRUE(::IsIconic(Window())) << "the title bar works during the run";
     ::ShowWindow(Window(), SW_RESTORE);
     std::filesystem::remove(folder / L"lang.avi");
-    const ScriptRun join = RunScript(folder / L"lang.bat", folder.Path());
+    const ScriptRun join = RunScript(folder / L"lang.bat", folder.path);
     EXPECT_EQ(join.output, L"Fertig: \"lang.avi\" ist wieder zusammengesetzt (2150629376 Byte).\r\n");
     EXPECT_EQ(std::filesystem::file_size(folder / L"lang.avi"), std::uintmax_t(kLength));
 }

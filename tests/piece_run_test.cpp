@@ -168,7 +168,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         UniqueFile holder(c.changedSize == kHeldOpen // without sharing, as another program may hold it
                               ? ::CreateFileW(changed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
                               : INVALID_HANDLE_VALUE);
-        const ScriptRun join = RunScript(folder + c.stem + L"bat", parent.Path());
+        const ScriptRun join = RunScript(folder + c.stem + L"bat", parent.path);
         holder.Reset();
         EXPECT_EQ(join.exitCode, c.changed.empty() ? 0u : 1u) << "cmd, started elsewhere";
         EXPECT_EQ(join.output, c.changed.empty() ? L"Fertig: \"" + c.source + L"\" ist wieder zusammengesetzt (" +
@@ -211,7 +211,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         }
         SCOPED_TRACE(testing::Message() << c.source << " " << c.blocked << " " << c.number);
         TempFolder temp;
-        const std::wstring folder = FolderOfLength(temp.Path(), c.folderChars);
+        const std::wstring folder = FolderOfLength(temp.path, c.folderChars);
         if (folder.empty()) {
             continue;
         }
@@ -287,9 +287,9 @@ TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
     WritePieceSet(folder + L"f.avi", 1024, window);
     WriteBytes(parent / L"caller.bat", "@echo off\r\npushd ..\r\ncall \"%~dp0a%%kavro_nicht_gesetzt%%b\\f.bat\"\r\n"
                                        "echo %errorlevel%\r\npopd\r\ncd\r\n");
-    EXPECT_EQ(RunScript(parent / L"caller.bat", parent.Path()).output,
-              L"Fehler: Der Ordner \"" + parent.Path() +
-                  L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.Path() + L"\r\n");
+    EXPECT_EQ(RunScript(parent / L"caller.bat", parent.path).output,
+              L"Fehler: Der Ordner \"" + parent.path +
+                  L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.path + L"\r\n");
 }
 
 } // namespace
