@@ -22,9 +22,8 @@ namespace {
 using Shown = std::vector<std::wstring>;
 
 std::wstring ControlText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
+    wchar_t text[512] = {};
+    return {text, static_cast<std::size_t>(::GetWindowTextW(control, text, 512))};
 }
 
 // The file name field of an open dialog, which the explorer-style one nests in cmb13 (ComboBoxEx32, ComboBox, Edit).
@@ -48,9 +47,7 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
         const bool messageBox = ControlText(window) == L"Kavro";
         shown.push_back(messageBox ? ControlText(::GetDlgItem(window, 0xFFFF))
                                    : ControlText(window) + L" offering " + ControlText(FileNameField(window)));
-        if (!messageBox) {
-            ::SetWindowTextW(FileNameField(window), dialogChooses.c_str());
-        }
+        ::SetWindowTextW(FileNameField(window), dialogChooses.c_str());            // a message box has none
         const int button = messageBox || !dialogChooses.empty() ? IDOK : IDCANCEL; // posted: cannot block the hook
         ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(::GetDlgItem(window, button)));
     }
@@ -89,10 +86,6 @@ protected:
 
     static HWND Window() { return form_.Handle(); }
     static HWND Control(ControlId id) { return ::GetDlgItem(Window(), static_cast<int>(id)); }
-    static void ClickButton(ControlId id) {
-        ::SendMessageW(Control(id), BM_CLICK, 0, 0);
-        Pump();
-    }
     // As the message loop would, but a WM_QUIT is left for the test to see.
     static void Pump() {
         for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT;) {
@@ -166,7 +159,8 @@ TEST_F(Form, TheDialogOffersTheLastFileAndLeavesTheCurrentFolderAsItWas) {
          {std::pair{L"0.0001", elsewhere / L"f.bin"}, {L"4", elsewhere / L"f.bin"}, {L"1", L""}}) {
         ::SetWindowTextW(Control(ControlId::txtGröße), size);
         dialogChooses = choice;
-        ClickButton(ControlId::cmdOK);
+        ::SendMessageW(Control(ControlId::cmdOK), BM_CLICK, 0, 0);
+        Pump();
     }
     EXPECT_EQ(shown, (Shown{L"Datei auswählen offering ",
                             L"Die ausgewählte Datei ist kleiner als dieangegebene "
@@ -262,15 +256,13 @@ TEST_F(Form, ARunsEndShowsOnTheTaskbarAQuitWaitsAndEndeAndTheCloseBoxEndTheProgr
     }
     MSG quit{};
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);
-    const HWND window = Window();
-    ClickButton(ControlId::cmdEnd);
+    HWND window = Window();
+    ::SendMessageW(Control(ControlId::cmdEnd), BM_CLICK, 0, 0);
     EXPECT_TRUE(!::IsWindow(window) && ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    Form1 other;
-    other.Create(::GetModuleHandleW(nullptr), SW_SHOWNORMAL);
-    const HWND otherWindow = other.Handle();
-    ::PostMessageW(otherWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    form_.Create(::GetModuleHandleW(nullptr), SW_SHOWNORMAL); // a window anew, for the close box
+    ::PostMessageW(window = Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
-    EXPECT_TRUE(!::IsWindow(otherWindow) && ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_TRUE(!::IsWindow(window) && ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 // Existing files only, all of them listed; a remembered name too long to offer whole is not offered cut short.

@@ -22,11 +22,8 @@ bool OemCodePageHolds(const std::wstring& text) {
     return ::GetOEMCP() == CP_UTF8 || !lost; // UTF-8 holds everything (and refuses the flag and the question)
 }
 
-// Whether the system is kept awake, asked during a run: the call gives the state before it and sets the same again.
+// Asked during a run, the call gives the state before it and sets the same again.
 constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
-bool KeptAwake() { return ::SetThreadExecutionState(kAwake) == kAwake; }
-
-bool SleepAllowed() { return ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS; } // after a run
 
 constexpr std::size_t kDriveRoot = 1; // as a folder's length: the root of the drive KAVRO_TEST_DRIVE, emptied first
 
@@ -56,6 +53,11 @@ std::map<std::wstring, std::string> Contents(const std::wstring& folder) {
     return files;
 }
 
+// Opened for reading without sharing, as another program may hold a file: fails while anyone else has it open.
+UniqueFile OpenAlone(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
 constexpr std::size_t kRemoved = ~std::size_t{0}, kFolder = kRemoved - 1, kHeldOpen = kRemoved - 2;
 
 TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
@@ -64,21 +66,21 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         std::size_t length;
         std::int32_t pieceSize;
         std::int64_t pieces;
-        bool oldFilesInTheWay = false; // D.002, d.BAT and d.bin.kavro-tmp, replaced; d.004 and d.0001, left alone
-        std::size_t folderChars = 0;   // the folder's path has so many characters
-        std::wstring changed = {}; // after the run: made a file of changedSize bytes, removed, a folder or held open
+        Names oldFiles = {};         // 40000 bytes each; all but d.004 and d.0001 are replaced, whatever their case
+        std::size_t folderChars = 0; // the folder's path has so many characters
+        std::wstring changed = {};   // after the run: made a file of changedSize bytes, removed, a folder or held open
         std::size_t changedSize = 0;
         std::wstring message = {}; // what the batch file then says after "Fehler: "
     };
     std::vector<Case> cases = {
         {L"d.bin", L"d.", 1024, 1024, 1},
-        {L"d.bin", L"d.", 70000, 32769, 3, true},
+        {L"d.bin", L"d.", 70000, 32769, 3, {L"D.002", L"d.004", L"d.0001", L"d.BAT", L"d.bin.kavro-tmp"}},
         {L"lang.bin", L"lang.", 2000, 1, 2000}, // names past 999, and more than one line of 8191 characters
         {std::wstring(150, L'x') + L".b", std::wstring(150, L'x') + L".", 100, 1, 100}, // as much once the name is in
         // The longest path Windows takes without long-path support: ...\a.b.kavro-tmp, the join's, has 259 characters.
-        {L"a.b", L"a.", 1000, 2, 500, false, 245},
+        {L"a.b", L"a.", 1000, 2, 500, {}, 245},
         // At a drive's root, where only the name's length counts: the join's r...r.b.kavro-tmp has 255 characters.
-        {std::wstring(243, L'r') + L".b", std::wstring(243, L'r') + L".", 100, 50, 2, false, kDriveRoot},
+        {std::wstring(243, L'r') + L".b", std::wstring(243, L'r') + L".", 100, 50, 2, {}, kDriveRoot},
         // A stem beyond every OEM code page and an extension beyond ASCII, written out in the code page; a name that
         // begins with its only dot, several dots, no dot.
         {L"\u201E\u2019\u2013\u20AC \u0391\u6771.\u00DC", L"\u201E\u2019\u2013\u20AC \u0391\u6771.", 1500, 1000, 2},
@@ -89,8 +91,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"a%\u00FC.x", L"a%\u00FC.", 1500, 1000, 2}, // a "%" with a character beyond ASCII, written out
     };
     for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% \u00FC")) { // each forces quotes on its own
-        const std::wstring name = L"a" + std::wstring(1, c) + L"b";
-        cases.push_back({name + L".x", name + L".", 1500, 1000, 2});
+        cases.push_back({std::wstring{L'a', c, L'b'} + L".x", std::wstring{L'a', c, L'b'} + L".", 1500, 1000, 2});
     }
     const std::wstring nothing = L"Es wurde nichts geschrieben.\r\n";
     const std::wstring failed =
@@ -108,7 +109,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"f & g!", L".003", kHeldOpen, L"\"f & g!.avi" + failed},
     };
     for (const auto& [stem, changed, size, message] : changes) {
-        cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, false, 0, stem + changed, size, message});
+        cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, {}, 0, stem + changed, size, message});
     }
     for (const auto& c : cases) {
         const bool writtenOut = c.stem.find(L'%') != std::wstring::npos;
@@ -123,13 +124,11 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         }
         const std::string source = PatternBytes(c.length, 3);
         WriteBytes(folder + c.source, source);
-        for (const wchar_t* old : {L"D.002", L"d.004", L"d.0001", L"d.BAT", L"d.bin.kavro-tmp"}) {
-            if (c.oldFilesInTheWay) {
-                WriteBytes(folder + old, std::string(40000, 'o'));
-            }
+        for (const auto& old : c.oldFiles) {
+            WriteBytes(folder + old, std::string(40000, 'o'));
         }
         // The files the run replaces count as free space: it deletes them first.
-        EXPECT_EQ(ReplacedBytes(folder + c.stem, c.pieces), c.oldFilesInTheWay ? 80000u : 0u);
+        EXPECT_EQ(ReplacedBytes(folder + c.stem, c.pieces), c.oldFiles.empty() ? 0u : 80000u);
         RecordingWindow window;
         WritePieceSet(folder + c.source, c.pieceSize, window);
         Names calls = {L"SetBusy on"};
@@ -141,7 +140,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         calls.insert(calls.end(), {L"SetProgressText  ", L"SetBusy off", L"RepaintNow",
                                    L"ShowMessage Datei erfolgreich gesplittet"});
         EXPECT_EQ(window.calls, calls);
-        EXPECT_EQ(FileNames(folder).size(), c.pieces + 2 + 3 * c.oldFilesInTheWay);
+        EXPECT_EQ(FileNames(folder).size(), c.pieces + 2 + 3 * !c.oldFiles.empty());
         EXPECT_TRUE(std::is_sorted(window.progress.begin(), window.progress.end(), std::less_equal<>()) &&
                     window.progress.back() == std::ssize(source))
             << "progress rises to the source's length";
@@ -154,20 +153,17 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         const std::wstring changed = folder + c.changed;
         if (c.changedSize == kFolder) {
             ::CreateDirectoryW(changed.c_str(), nullptr);
-        } else if (!c.changed.empty() && c.changedSize != kHeldOpen) {
+        } else if (c.changedSize == kRemoved) {
             ::DeleteFileW(changed.c_str());
-            if (c.changedSize != kRemoved) {
-                WriteBytes(changed, PatternBytes(c.changedSize));
-            }
+        } else if (!c.changed.empty() && c.changedSize != kHeldOpen) {
+            WriteBytes(changed, PatternBytes(c.changedSize));
         }
         auto expected = Contents(folder);
         expected.erase(L"d.bin.kavro-tmp");
         if (c.changed.empty()) {
             expected[c.source] = source;
         }
-        UniqueFile holder(c.changedSize == kHeldOpen // without sharing, as another program may hold it
-                              ? ::CreateFileW(changed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-                              : INVALID_HANDLE_VALUE);
+        UniqueFile holder = c.changedSize == kHeldOpen ? OpenAlone(changed) : UniqueFile();
         const ScriptRun join = RunScript(folder + c.stem + L"bat", parent.path);
         holder.Reset();
         EXPECT_EQ(join.exitCode, c.changed.empty() ? 0u : 1u) << "cmd, started elsewhere";
@@ -220,8 +216,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         const std::wstring blocked = folder + c.blocked;
         if (c.block == Block::ReadOnly || c.block == Block::HeldOpen) {
             WriteBytes(blocked, "old");
-            ::SetFileAttributesW(blocked.c_str(),
-                                 c.block == Block::ReadOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+            ::SetFileAttributesW(blocked.c_str(), c.block == Block::ReadOnly ? FILE_ATTRIBUTE_READONLY : 0);
         }
         if (c.block == Block::NoRoom) { // longer than the free space, and sparse, so that it takes no room
             const UniqueFile file(
@@ -231,15 +226,13 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
             const LARGE_INTEGER length{.QuadPart = LONGLONG(std::filesystem::space(folder).available + (1u << 30))};
             ASSERT_TRUE(::SetFilePointerEx(file.Get(), length, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get()));
         }
-        UniqueFile holder(c.block == Block::HeldOpen // held open without sharing, as another program would
-                              ? ::CreateFileW(blocked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
-                              : INVALID_HANDLE_VALUE);
+        UniqueFile holder = c.block == Block::HeldOpen ? OpenAlone(blocked) : UniqueFile();
         RecordingWindow window;
         std::size_t progressAtTheFault = 0;
         bool keptAwake = true;
         const ScopedWriteFault disk([&](const std::wstring& path) -> DWORD {
             progressAtTheFault = window.progress.size();
-            keptAwake = keptAwake && KeptAwake();
+            keptAwake = keptAwake && ::SetThreadExecutionState(kAwake) == kAwake;
             // Without room every write fails, so that a run which is not refused cannot fill the disk.
             return (c.block == Block::DiskFull && path == blocked) || c.block == Block::NoRoom ? ERROR_DISK_FULL : 0;
         });
@@ -255,7 +248,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
                     text.find(c.reason) != std::wstring::npos)
             << text;
         EXPECT_EQ(FileNames(folder), c.files);
-        EXPECT_TRUE(keptAwake && SleepAllowed()) << "the system may sleep again";
+        EXPECT_TRUE(keptAwake && ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS) << "may sleep again";
         const auto has = [&](const wchar_t* name) { return std::ranges::count(c.files, name) > 0; };
         EXPECT_TRUE(!has(c.source) || c.block == Block::NoRoom || ReadBytes(folder + c.source) == source)
             << "the source is never touched";
@@ -263,9 +256,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         EXPECT_TRUE(!has(L"f.bat") || ReadBytes(folder + L"f.bat") == (c.block == Block::HeldOpen ? "old" : ""))
             << "no batch file that joins a shortened file";
         for (const auto& name : c.files) {
-            const std::wstring path = folder + name;
-            EXPECT_TRUE(UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)))
-                << name << " is still open";
+            EXPECT_TRUE(OpenAlone(folder + name)) << name << " is still open";
         }
         EXPECT_TRUE(window.calls.empty() || window.calls.back() == L"SetBusy off") << "the hourglass is gone";
         EXPECT_TRUE(c.block != Block::DiskFull || window.progress.size() == progressAtTheFault)
