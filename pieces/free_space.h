@@ -13,7 +13,7 @@ struct DriveSpace {
 };
 
 // Whether a run that writes needed bytes, after deleting old files of replaced bytes, is sure not to fit. Where Windows
-// could not say (no space) or compresses the folder, it is never refused.
+// could not say (no space given) or compresses the folder, it is never refused.
 inline bool SpaceIsShort(std::uint64_t needed, std::uint64_t replaced, const std::optional<DriveSpace>& space) {
     return space && !space->compressed && needed > replaced && needed - replaced > space->freeBytes;
 }
