@@ -1,7 +1,5 @@
 #include "fixtures.h"
 
-#include "pieces/unique_handle.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,43 @@
 #include <stdexcept>
 
 namespace fs = std::filesystem;
+
+std::string PatternBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::generate(bytes.begin(), bytes.end(), [random = std::minstd_rand(seed)]() mutable { return char(random()); });
+    return bytes;
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    if (!std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes))) {
+        throw std::runtime_error("cannot write a test file");
+    }
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(no such file)";
+}
+
+std::vector<std::wstring> FileNames(const fs::path& folder) {
+    std::vector<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().wstring());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::map<fs::path, std::string> Contents(const fs::path& folder) {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        files[entry.path().filename()] = ReadBytes(entry.path());
+    }
+    return files;
+}
+
+#ifdef _WIN32
+#include "pieces/unique_handle.h"
 
 static unsigned folders = 0; // made by this process
 
@@ -28,36 +63,11 @@ TempFolder::~TempFolder() {
     fs::remove_all(path, ignored);
 }
 
-std::string PatternBytes(std::size_t size, unsigned seed) {
-    std::string bytes(size, '\0');
-    std::generate(bytes.begin(), bytes.end(), [random = std::minstd_rand(seed)]() mutable { return char(random()); });
-    return bytes;
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    if (!std::ofstream(fs::path(path), std::ios::binary).write(bytes.data(), std::ssize(bytes))) {
-        throw std::runtime_error("cannot write a test file");
-    }
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(fs::path(path), std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "(no such file)";
-}
-
-std::vector<std::wstring> FileNames(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().wstring());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
+ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& inputPath) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const UniqueFile input(::CreateFileW(L"nul", GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr));
+    const UniqueFile input(
+        ::CreateFileW(inputPath.c_str(), GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr));
     const std::wstring outputPath =
         fs::temp_directory_path() / (L"kavro-output-" + std::to_wstring(::GetCurrentProcessId()));
     const UniqueFile output(::CreateFileW(outputPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, &inherited,
@@ -68,7 +78,6 @@ ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn)
     startup.hStdInput = input.Get();
     startup.hStdOutput = startup.hStdError = output.Get();
     ::SetEnvironmentVariableW(L"COPYCMD", L"/-Y");
-    std::wstring command = L"cmd /u /v:on /c \"\"" + scriptPath + L"\" \"";
     PROCESS_INFORMATION started{};
     for (int tries = 0; tries < 3 && !started.hProcess; ++tries) { // now and then Wine starts no process: then again
         ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, startIn.c_str(), &startup,
@@ -76,7 +85,7 @@ ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn)
     }
     const UniqueFile process(started.hProcess), thread(started.hThread);
     DWORD exitCode = ~DWORD{0}; // also when the interpreter did not start
-    if (process && ::WaitForSingleObject(process.Get(), 60000) == WAIT_TIMEOUT) {
+    if (process && ::WaitForSingleObject(process.Get(), 120000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.Get(), exitCode);
     }
     ::GetExitCodeProcess(process.Get(), &exitCode);
@@ -86,3 +95,4 @@ ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn)
     ::ReadFile(output.Get(), printed.data(), static_cast<DWORD>(printed.size() * sizeof(wchar_t)), &read, nullptr);
     return {exitCode, printed};
 }
+#endif

@@ -1,10 +1,21 @@
 #pragma once
-// Files and the command interpreter for the tests that run under Windows (Wine on Linux).
+// Files for the tests, and on Windows (Wine on Linux) the command interpreter.
 
-#include <windows.h>
-
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
+
+// Bytes that differ from piece to piece, so a misplaced block shows.
+std::string PatternBytes(std::size_t size, unsigned seed = 1);
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadBytes(const std::filesystem::path& path);
+std::vector<std::wstring> FileNames(const std::filesystem::path& folder); // sorted
+// Every file in the folder with its bytes (a folder's: "(no such file)").
+std::map<std::filesystem::path, std::string> Contents(const std::filesystem::path& folder);
+
+#ifdef _WIN32
+#include <windows.h>
 
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 struct TempFolder {
@@ -17,19 +28,19 @@ struct TempFolder {
     const std::wstring path;
 };
 
-// Bytes that differ from piece to piece, so a misplaced block shows.
-std::string PatternBytes(std::size_t size, unsigned seed = 1);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadBytes(const std::wstring& path);
-std::vector<std::wstring> FileNames(const std::wstring& folder); // sorted
-
-// How a batch file ended and what it printed.
+// How a command ended and what it printed.
 struct ScriptRun {
     DWORD exitCode;
     std::wstring output;
 };
 
-// Starts a batch file as Explorer does, cmd /c ""path" ", in the current folder startIn, with input from nul, delayed
-// expansion on and COPYCMD=/-Y, as a user's registry and environment may have them; its output in UTF-16 (cmd /u). One
-// that has not ended after a minute (waiting for an answer) is ended.
-ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn);
+// Runs a command line in the current folder startIn with its input from the file input and COPYCMD=/-Y, as a user's
+// environment may have it. One that has not ended after two minutes (waiting for an answer) is ended.
+ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& input = L"nul");
+
+// Starts a batch file as Explorer does, cmd /c ""path" ", with delayed expansion on, as a user's registry may have it;
+// its output in UTF-16 (cmd /u).
+inline ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
+    return RunCommand(L"cmd /u /v:on /c \"\"" + scriptPath + L"\" \"", startIn);
+}
+#endif

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 
 #include "fixtures.h"
 #include "pieces/free_space.h"
@@ -42,15 +41,6 @@ std::wstring FolderOfLength(const std::wstring& path, std::size_t chars) {
     const std::wstring folder = chars ? path + L"\\" + std::wstring(chars - path.size() - 1, L'd') : path;
     ::CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr);
     return folder + L"\\";
-}
-
-// Every file in the folder with its bytes (a folder's: "(no such file)").
-std::map<std::wstring, std::string> Contents(const std::wstring& folder) {
-    std::map<std::wstring, std::string> files;
-    for (const auto& name : FileNames(folder)) {
-        files[name] = ReadBytes(folder + name);
-    }
-    return files;
 }
 
 // Opened for reading without sharing, as another program may hold a file: fails while anyone else has it open.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kavro on Debian 12 needs, and only what is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth imagemagick time clang-format zip unzip x11-utils)
+packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth imagemagick time clang-format zip unzip x11-utils zsh)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
