@@ -44,7 +44,21 @@ std::map<fs::path, std::string> Contents(const fs::path& folder) {
 }
 
 #ifdef _WIN32
+#include <winioctl.h>
+
 #include "pieces/unique_handle.h"
+
+bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+void MakeSparse(const std::wstring& path, std::int64_t length) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
+    DWORD unused = 0;
+    ::DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+    if (!::SetFilePointerEx(file.Get(), LARGE_INTEGER{.QuadPart = length}, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(file.Get())) {
+        throw std::runtime_error("cannot make a sparse test file");
+    }
+}
 
 static unsigned folders = 0; // made by this process
 
@@ -66,8 +80,13 @@ TempFolder::~TempFolder() {
 ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& inputPath) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const UniqueFile input(
-        ::CreateFileW(inputPath.c_str(), GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr));
+    HANDLE pipe[2] = {};
+    if (inputPath.empty() && ::CreatePipe(&pipe[0], &pipe[1], &inherited, 0)) {
+        ::SetHandleInformation(pipe[1], HANDLE_FLAG_INHERIT, 0); // the key is typed here, not by the child
+    }
+    const UniqueFile keyboard(pipe[1]), input(inputPath.empty() ? pipe[0]
+                                                                : ::CreateFileW(inputPath.c_str(), GENERIC_READ, share,
+                                                                                &inherited, OPEN_EXISTING, 0, nullptr));
     const std::wstring outputPath =
         fs::temp_directory_path() / (L"kavro-output-" + std::to_wstring(::GetCurrentProcessId()));
     const UniqueFile output(::CreateFileW(outputPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, &inherited,
@@ -84,7 +103,11 @@ ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const st
                          &started);
     }
     const UniqueFile process(started.hProcess), thread(started.hThread);
-    DWORD exitCode = ~DWORD{0}; // also when the interpreter did not start
+    DWORD exitCode = ~DWORD{0}, typed = 0; // also when the interpreter did not start
+    const bool waited = keyboard && process && ::WaitForSingleObject(process.Get(), 3000) == WAIT_TIMEOUT;
+    if (waited) {
+        ::WriteFile(keyboard.Get(), "\r\n", 2, &typed, nullptr);
+    }
     if (process && ::WaitForSingleObject(process.Get(), 120000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.Get(), exitCode);
     }
@@ -93,6 +116,6 @@ ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const st
     DWORD read = 0;
     ::SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
     ::ReadFile(output.Get(), printed.data(), static_cast<DWORD>(printed.size() * sizeof(wchar_t)), &read, nullptr);
-    return {exitCode, printed};
+    return {exitCode, printed, waited};
 }
 #endif

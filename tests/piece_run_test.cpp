@@ -258,7 +258,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
 // interpreter cannot enter this folder: it reads a "%" that "%~dp0" brings into a line a second time (and its call
 // reads a line once, so the caller's "%%" is one "%").
 TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
-    if (!::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    if (!UnderWine()) {
         GTEST_SKIP() << "Windows' interpreter enters this folder";
     }
     TempFolder parent;
@@ -271,6 +271,31 @@ TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
     EXPECT_EQ(RunScript(parent / L"caller.bat", parent.path).output,
               L"Fehler: Der Ordner \"" + parent.path +
                   L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.path + L"\r\n");
+}
+
+// What only Windows' interpreter shows: the exact size of a piece past 4 GiB, and the command line it was started with.
+TEST(PieceRun, APiecePast4GiBIsRefusedAndOnlyADoubleClickWaitsForAKey) {
+    if (UnderWine()) {
+        GTEST_SKIP() << "Wine's interpreter gives a file's size modulo 4 GiB and leaves %cmdcmdline% empty";
+    }
+    TempFolder folder;
+    WriteBytes(folder / L"f.avi", PatternBytes(2500));
+    RecordingWindow window;
+    WritePieceSet(folder / L"f.avi", 1024, window);
+    const std::wstring script = folder / L"f.bat";
+    // With its input open, a batch file started as Explorer starts it waits for a key after its last line.
+    for (const auto& [command, waits] :
+         {std::pair{L"cmd /u /c \"\"" + script + L"\" \"", true}, std::pair{L"cmd /u /c \"" + script + L"\"", false}}) {
+        ::DeleteFileW((folder / L"f.avi").c_str());
+        const ScriptRun run = RunCommand(command, folder.path, L"");
+        EXPECT_TRUE(run.waited == waits && run.exitCode == 0) << command;
+        EXPECT_EQ(run.output, L"Fertig: \"f.avi\" ist wieder zusammengesetzt (2500 Byte).\r\n");
+    }
+    ::DeleteFileW((folder / L"f.avi").c_str());
+    MakeSparse(folder / L"f.003", (std::int64_t{4} << 30) + 452);
+    EXPECT_EQ(
+        RunScript(script, folder.path).output,
+        L"Fehler: Das Teil \"f.003\" hat 4294967748 Byte, erwartet sind 452 Byte. Es wurde nichts geschrieben.\r\n");
 }
 
 } // namespace

