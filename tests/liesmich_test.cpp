@@ -60,24 +60,22 @@ std::string Typed(const char* shell, const fs::path& folder, const std::vector<s
 #endif
 
 TEST(Liesmich, TypedLinesJoinEveryNameOrLeaveTheFolderAsItWasWithTheReason) {
-    enum class Fault { None, Short, Gap, Larger, Taken }; // piece 002 short or missing, the last one larger
     const struct {
         std::string original, stem;
-        int pieces;
-        Fault fault;
-        std::string line;
+        int pieces;          // of ten bytes, the last of seven
+        std::string changed; // then made of bytes, or removed for "-"
+        std::string bytes, line;
     } cases[] = {
-        {"Tom & Jerry (1) [x]; y=z+'~{}^!$`.avi", "Tom & Jerry (1) [x]; y=z+'~{}^!$`", 3, Fault::None,
-         "Fertig: \"Tom & Jerry (1) [x]; y=z+'~{}^!$`.avi\" ist wieder zusammengesetzt (27 Byte)."},
-        {"50% Rabatt \xC3\xA4.pdf", "50% Rabatt \xC3\xA4", 1002, Fault::None,
-         "Fertig: \"50% Rabatt \xC3\xA4.pdf\" ist wieder zusammengesetzt (10017 Byte)."},
-        {"liesmich", "liesmich", 3, Fault::Short,
+        {"Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4.avi", "Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4", 1002,
+         "", "",
+         "Fertig: \"Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4.avi\" ist wieder zusammengesetzt (10017 Byte)."},
+        {"liesmich", "liesmich", 3, "liesmich.002", "123456789",
          "Fehler: Das Teil \"liesmich.002\" hat 9 Byte, erwartet sind 10 Byte. Es wurde nichts geschrieben."},
-        {".profile", "", 3, Fault::Gap, "Fehler: Das Teil \".002\" fehlt. Es wurde nichts geschrieben."},
-        {"a,b;c=d.tar.gz", "a,b;c=d.tar", 3, Fault::Larger,
+        {".profile", "", 3, ".002", "-", "Fehler: Das Teil \".002\" fehlt. Es wurde nichts geschrieben."},
+        {"a,b;c=d.tar.gz", "a,b;c=d.tar", 3, "a,b;c=d.tar.003", "12345678901",
          "Fehler: Das Teil \"a,b;c=d.tar.003\" hat 11 Byte, mehr als das erste Teil (10 Byte). Es wurde nichts "
          "geschrieben."},
-        {"100%!.txt", "100%!", 2, Fault::Taken,
+        {"100%!.txt", "100%!", 2, "100%!.txt", "taken",
          "Fehler: \"100%!.txt\" gibt es in diesem Ordner schon und wird nicht ersetzt. Bitte verschieben oder "
          "benennen Sie diese Datei um."},
     };
@@ -87,21 +85,19 @@ TEST(Liesmich, TypedLinesJoinEveryNameOrLeaveTheFolderAsItWasWithTheReason) {
             const fs::path folder = fs::temp_directory_path() / "kavro-liesmich" / "Teile";
             fs::remove_all(folder.parent_path());
             fs::create_directories(folder);
-            std::string source; // ten bytes a piece, seven in the last
+            std::string source;
             for (int k = 1; k <= c.pieces; ++k) {
                 source += std::to_string(k % 9) + (k < c.pieces ? "abcdefghi" : "abcdef");
                 const std::string number = (k < 10 ? ".00" : k < 100 ? ".0" : ".") + std::to_string(k);
                 WriteBytes(folder / Utf8(c.stem + number), source.substr(source.size() - (k < c.pieces ? 10 : 7)));
             }
-            const auto changed =
-                folder / Utf8(c.fault == Fault::Taken ? c.original : c.stem + ".00" + "0223"[int(c.fault)]);
-            if (c.fault == Fault::Gap) {
-                fs::remove(changed);
-            } else if (c.fault != Fault::None) {
-                WriteBytes(changed, c.fault == Fault::Short ? "123456789" : "12345678901");
+            if (c.bytes == "-") {
+                fs::remove(folder / Utf8(c.changed));
+            } else if (!c.changed.empty()) {
+                WriteBytes(folder / Utf8(c.changed), c.bytes);
             }
             auto expected = Contents(folder);
-            if (c.fault == Fault::None) {
+            if (c.changed.empty()) {
                 expected[Utf8(c.original)] = source;
             }
             const std::string printed = Typed(interpreter, folder, Blocks(c.original, c.stem));
