@@ -36,12 +36,13 @@ std::vector<std::string> Blocks(const std::string& original, const std::string& 
 const char* const kInterpreters[] = {"cmd"};
 constexpr char kLineEnd[] = "\r\n";
 
-// What Windows' interpreter prints for the first block typed in the folder, as bytes in the console's code page.
+// What Windows' interpreter prints for the first block typed in the folder, as bytes in the console's code page (Wine
+// gives none and reads the OEM one).
 std::string Typed(const char*, const fs::path& folder, const std::vector<std::string>& blocks) {
     const std::wstring lines = Utf8(blocks.at(0)).wstring();
-    std::string typed(lines.size() * 2, '\0');
-    typed.resize(::WideCharToMultiByte(CP_OEMCP, 0, lines.data(), int(lines.size()), typed.data(), int(typed.size()),
-                                       nullptr, nullptr));
+    std::string typed(lines.size() * 4, '\0');
+    typed.resize(::WideCharToMultiByte(::GetConsoleCP() ? ::GetConsoleCP() : CP_OEMCP, 0, lines.data(),
+                                       int(lines.size()), typed.data(), int(typed.size()), nullptr, nullptr));
     WriteBytes(folder.parent_path() / "typed", typed);
     const auto printed = fs::path(RunCommand(L"cmd /u", folder, folder.parent_path() / "typed").output).u8string();
     return {printed.begin(), printed.end()};
