@@ -1,5 +1,5 @@
-// The lines LIESMICH.txt gives for joining the pieces without the batch file, typed as a recipient types them: into
-// Windows' command interpreter (Wine's on Linux), or into interactive bash, zsh and dash.
+// LIESMICH's lines for joining without the batch file, typed as a recipient types them: into Windows' interpreter
+// (Wine's on Linux), or into interactive bash, zsh and dash, where "!" starts a history expansion in the first two.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,34 +12,32 @@ namespace fs = std::filesystem;
 
 fs::path Utf8(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
-// The lines indented by exactly four blanks, block by block, with film.avi and film replaced as a recipient does.
-std::vector<std::string> Blocks(const std::string& original, const std::string& stem) {
+// The block-th block of lines indented by four blanks, with film.avi and film replaced as a recipient does.
+std::string Block(std::size_t block, const std::string& original, const std::string& stem) {
     std::ifstream file(KAVRO_LIESMICH);
     std::vector<std::string> blocks(1);
     for (std::string line; std::getline(file, line);) {
-        line = line.substr(0, line.find_last_not_of('\r') + 1);
         if (line.starts_with("    ") && line[4] != ' ') {
-            for (std::size_t at = 0; (at = line.find("film", at)) != std::string::npos;) {
+            for (std::size_t at = 0; (at = line.find("film", at)) != std::string::npos; at += 4) {
                 const bool whole = line.compare(at, 8, "film.avi") == 0;
                 line.replace(at, whole ? 8 : 4, whole ? original : stem);
-                at += (whole ? original : stem).size();
             }
-            blocks.back() += line.substr(4) + '\n';
+            blocks.back() += line.substr(4, line.find_last_not_of('\r') - 3) + '\n';
         } else if (!blocks.back().empty()) {
             blocks.emplace_back();
         }
     }
-    return blocks;
+    return blocks.at(block);
 }
 
 #ifdef _WIN32
 const char* const kInterpreters[] = {"cmd"};
 constexpr char kLineEnd[] = "\r\n";
 
-// What Windows' interpreter prints for the first block typed in the folder, as bytes in the console's code page (Wine
-// gives none and reads the OEM one).
-std::string Typed(const char*, const fs::path& folder, const std::vector<std::string>& blocks) {
-    const std::wstring lines = Utf8(blocks.at(0)).wstring();
+// What Windows' interpreter prints with the first block typed, as bytes in the console's code page (Wine gives none
+// and reads the OEM one).
+std::string Typed(const char*, const fs::path& folder, const std::string& original, const std::string& stem) {
+    const std::wstring lines = Utf8(Block(0, original, stem)).wstring();
     std::string typed(lines.size() * 4, '\0');
     typed.resize(::WideCharToMultiByte(::GetConsoleCP() ? ::GetConsoleCP() : CP_OEMCP, 0, lines.data(),
                                        int(lines.size()), typed.data(), int(typed.size()), nullptr, nullptr));
@@ -48,14 +46,13 @@ std::string Typed(const char*, const fs::path& folder, const std::vector<std::st
     return {printed.begin(), printed.end()};
 }
 #else
-const char* const kInterpreters[] = {"bash --norc -i", "zsh -f -i", "dash -i"}; // history expansion on in the first two
+const char* const kInterpreters[] = {"bash --norc -i", "zsh -f -i", "dash -i"};
 constexpr char kLineEnd[] = "\n";
 
-// What a shell prints for the second block typed in the folder.
-std::string Typed(const char* shell, const fs::path& folder, const std::vector<std::string>& blocks) {
-    WriteBytes(folder.parent_path() / "typed", blocks.at(1));
-    EXPECT_EQ(std::system(("cd '" + folder.string() + "' && " + shell + " <../typed >../printed 2>/dev/null").c_str()),
-              0);
+// What a shell prints with the second block typed.
+std::string Typed(const char* shell, const fs::path& folder, const std::string& original, const std::string& stem) {
+    WriteBytes(folder.parent_path() / "typed", Block(1, original, stem));
+    std::system(("cd '" + folder.string() + "' && " + shell + " <../typed >../printed 2>/dev/null").c_str());
     return ReadBytes(folder.parent_path() / "printed");
 }
 #endif
@@ -89,8 +86,9 @@ TEST(Liesmich, TypedLinesJoinEveryNameOrLeaveTheFolderAsItWasWithTheReason) {
             std::string source;
             for (int k = 1; k <= c.pieces; ++k) {
                 source += std::to_string(k % 9) + (k < c.pieces ? "abcdefghi" : "abcdef");
-                const std::string number = (k < 10 ? ".00" : k < 100 ? ".0" : ".") + std::to_string(k);
-                WriteBytes(folder / Utf8(c.stem + number), source.substr(source.size() - (k < c.pieces ? 10 : 7)));
+                const std::string number = std::to_string(k + (k < 1000 ? 1000 : 0)).substr(k < 1000); // 001
+                WriteBytes(folder / Utf8(c.stem + "." + number),
+                           source.substr(source.size() - (k < c.pieces ? 10 : 7)));
             }
             if (c.bytes == "-") {
                 fs::remove(folder / Utf8(c.changed));
@@ -101,7 +99,7 @@ TEST(Liesmich, TypedLinesJoinEveryNameOrLeaveTheFolderAsItWasWithTheReason) {
             if (c.changed.empty()) {
                 expected[Utf8(c.original)] = source;
             }
-            const std::string printed = Typed(interpreter, folder, Blocks(c.original, c.stem));
+            const std::string printed = Typed(interpreter, folder, c.original, c.stem);
             EXPECT_NE(printed.find(c.line + kLineEnd), std::string::npos) << printed;
             EXPECT_TRUE(Contents(folder) == expected) << "joined, or the folder as it was";
         }
