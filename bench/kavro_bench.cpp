@@ -7,10 +7,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "pieces/file_ops.h"
 #include "pieces/pieces.h"
 #include "window/form1.h"
 
@@ -100,7 +100,7 @@ int wmain(int argc, wchar_t** argv) {
         PrintError(window.lastMessage);
         return 1;
     }
-    const double mib = static_cast<double>(FileLengthByPath(full)) / (1024.0 * 1024.0);
+    const double mib = static_cast<double>(std::filesystem::file_size(full)) / (1024.0 * 1024.0);
     std::printf("seconds %.3f\nMiB/s %.1f\n", seconds, seconds > 0 ? mib / seconds : 0.0);
     return 0;
 }

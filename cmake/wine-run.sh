@@ -19,12 +19,22 @@ if [ ! -f "$prefix/system.reg" ]; then
     fi
     flock -u 9
 fi
-# A drive of the tests' own, R:, whose root they may fill and empty.
-mkdir -p "$prefix-drive-r"
-ln -sfn "$prefix-drive-r" "$prefix/dosdevices/r:"
+# For a test that asks for it, a drive of its own, R:, at a folder emptied for each run: a small file system of its own
+# where one can be mounted (as root), so that its space runs out after 4 MiB.
+mounted=
+if [ -n "${KAVRO_TEST_DRIVE:-}" ]; then
+    drive="$prefix-drive-r"
+    mkdir -p "$drive"
+    if ! mountpoint -q "$drive" && mount -t tmpfs -o size=4m kavro-test-drive "$drive" 2>/dev/null; then
+        mounted=1
+    fi
+    find "$drive" -mindepth 1 -delete
+    ln -sfn "$drive" "$prefix/dosdevices/r:"
+fi
 start=$(date +%s.%N)
 wine "$@"
 code=$?
+[ -z "$mounted" ] || umount -l "$drive"
 # A run that fails must say so, also when the program never started: Wine's own message
 # (above) and the exit code.
 if [ "$code" -ne 0 ]; then

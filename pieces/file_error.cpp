@@ -45,7 +45,13 @@ std::wstring ReasonText(DWORD code) {
         return L"Der Zugriff wurde verweigert: Die Datei ist schreibgeschützt, oder die Berechtigung fehlt.";
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return L"Die Datei wird von einem anderen Programm verwendet.";
+        return L"Die Datei wird von einem anderen Programm verwendet. Bitte schließen Sie dieses Programm, oder "
+               L"warten Sie einen Moment.";
+    case ERROR_DELETE_PENDING:
+        return L"Die alte Datei dieses Namens ist gelöscht, wird aber noch von einem anderen Programm offen gehalten "
+               L"(etwa einer Vorschau, einem Virenscanner oder der Windows-Suche). Bitte schließen Sie dieses "
+               L"Programm, "
+               L"oder warten Sie einen Moment.";
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return L"Auf dem Datenträger ist nicht genügend Speicherplatz frei.";

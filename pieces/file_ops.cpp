@@ -3,14 +3,6 @@
 #include "pieces/file_error.h"
 #include "pieces/write_fault.h"
 
-std::int64_t FileLengthByPath(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        throw FileError(::GetLastError(), FileAction::Measure, path);
-    }
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-}
-
 NamedFile OpenSourceForReading(const std::wstring& path) {
     UniqueFile handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -46,6 +38,12 @@ NamedFile CreatePieceFile(const std::wstring& path) {
             throw FileError(::GetLastError(), FileAction::DeleteOld, path);
         }
         handle = CreateForWriting(path, CREATE_NEW);
+        // A deleted file that another program (a preview, a virus scanner, the indexer) still holds keeps its name
+        // until that program lets go: Windows refuses the new one as access denied, Wine as existing.
+        const DWORD code = ::GetLastError();
+        if (!handle && (code == ERROR_ACCESS_DENIED || code == ERROR_FILE_EXISTS)) {
+            throw FileError(ERROR_DELETE_PENDING, FileAction::Create, path);
+        }
     }
     if (!handle) {
         throw FileError(::GetLastError(), FileAction::Create, path);
@@ -59,6 +57,17 @@ NamedFile CreateScriptFile(const std::wstring& path) {
         throw FileError(::GetLastError(), FileAction::Create, path);
     }
     return {std::move(handle), path};
+}
+
+DWORD ReadStart(const std::wstring& path, void* data, DWORD size) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD read = 0;
+    if (!file || !::ReadFile(file.Get(), data, size, &read, nullptr)) {
+        throw FileError(::GetLastError(), FileAction::Read, path);
+    }
+    return read;
 }
 
 void ReadExactly(const NamedFile& file, void* data, DWORD size) {

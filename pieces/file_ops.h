@@ -15,9 +15,6 @@ struct NamedFile {
     std::wstring path;
 };
 
-// Length of the file at path, read without opening it.
-std::int64_t FileLengthByPath(const std::wstring& path);
-
 // Opens the source for reading; while it is open nobody can write, rename or delete it.
 NamedFile OpenSourceForReading(const std::wstring& path);
 
@@ -29,6 +26,9 @@ NamedFile CreatePieceFile(const std::wstring& path);
 
 // Creates the batch file for writing, emptying an old one.
 NamedFile CreateScriptFile(const std::wstring& path);
+
+// Reads up to size bytes from the start of the file at path, fewer where it is shorter; gives how many.
+DWORD ReadStart(const std::wstring& path, void* data, DWORD size);
 
 // Reads exactly size bytes at the file's position; a short read is an error.
 void ReadExactly(const NamedFile& file, void* data, DWORD size);

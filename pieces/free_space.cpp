@@ -25,16 +25,26 @@ std::optional<DriveSpace> FreeSpaceOf(const std::wstring& folder) {
     if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
         return std::nullopt;
     }
+    // The allocation unit and the read-only flag are the volume's, asked of its root (a drive, a share or the folder
+    // a volume is mounted in).
+    std::wstring root(folder.size() + 1, L'\0');
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0, flags = 0;
+    const bool rooted = ::GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size()));
+    const bool sized =
+        rooted && ::GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+    const bool described =
+        rooted && ::GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0);
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    return DriveSpace{available.QuadPart,
+    return DriveSpace{available.QuadPart, sized ? sectorsPerCluster * bytesPerSector : 0,
+                      described && (flags & FILE_READ_ONLY_VOLUME) != 0,
                       attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_COMPRESSED) != 0};
 }
 
-std::uint64_t ReplacedBytes(const std::wstring& stem, std::int64_t pieceCount) {
+std::vector<FoundFile> FilesInTheWay(const std::wstring& stem, std::int64_t pieceCount) {
     const std::wstring stemName = NameOnly(stem);
     WIN32_FIND_DATAW found{};
     const UniqueFind search(::FindFirstFileW((stem + L'*').c_str(), &found));
-    std::uint64_t bytes = 0;
+    std::vector<FoundFile> files;
     for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.Get(), &found)) {
         const std::wstring_view name = found.cFileName;
         // The pattern also matches by short (8.3) names: only the long name counts.
@@ -44,10 +54,12 @@ std::uint64_t ReplacedBytes(const std::wstring& stem, std::int64_t pieceCount) {
         const std::wstring_view suffix = name.substr(stemName.size());
         const auto number = PieceNumberOf(suffix);
         if ((number && *number <= pieceCount) || SameIgnoringCase(suffix, L"bat")) {
-            bytes += (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            files.push_back({std::wstring(name),
+                             (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
+                             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
         }
     }
-    return bytes;
+    return files;
 }
 
 std::wstring ByteSizeText(std::uint64_t bytes) {

@@ -1,6 +1,7 @@
 #include "pieces/pieces.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "pieces/block_copy.h"
 #include "pieces/file_error.h"
@@ -102,13 +103,70 @@ void RefuseTooLongNames(const std::wstring& sourcePath, const std::wstring& stem
     }
 }
 
-// A run that cannot fit would copy for minutes, fail with a full disk and leave pieces that join nothing. The files it
-// replaces are deleted before it writes, so their room counts as free.
-void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t pieceCount,
-                        std::uint64_t needed) {
+// The most pieces a run writes: the lines in LIESMICH for joining without the batch file take no more, and a slip of
+// the finger (1 kB for 1000) would otherwise fill the folder with millions of files for hours.
+constexpr std::int64_t kMaxPieces = 99999;
+
+void RefuseTooManyPieces(const std::wstring& sourcePath, std::int64_t length, std::int64_t pieceCount) {
+    if (pieceCount > kMaxPieces) {
+        const std::int64_t smallestKilobytes = ((length - 1) / kMaxPieces + 1 + 1023) / 1024;
+        throw RunError(ERROR_INVALID_PARAMETER,
+                       L"Mit dieser Dateigröße würde " + Quoted(sourcePath) + L" in " + std::to_wstring(pieceCount) +
+                           L" Teile zerlegt; Kavro schreibt höchstens " + std::to_wstring(kMaxPieces) +
+                           L" Teile. Es wurde nichts geschrieben. Bitte geben Sie mindestens " +
+                           std::to_wstring(smallestKilobytes) + L" kB an.");
+    }
+}
+
+// Kavro replaces only its own batch file: an empty one (a failed run leaves it so) or one that begins as it writes
+// them. A user's own setup.bat beside setup.exe is kept, and so is a hidden or system file, which Windows would not
+// let it replace anyway.
+void RefuseForeignScript(const std::wstring& scriptPath) {
+    const DWORD attributes = ::GetFileAttributesW(scriptPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return; // nothing there, or a folder, which FilesInTheWay reports
+    }
+    const std::wstring keep = L" Es wurde nichts geschrieben. Bitte verschieben oder benennen Sie diese Datei um.";
+    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+        throw RunError(ERROR_ACCESS_DENIED, L"Die Datei " + Quoted(scriptPath) +
+                                                L" ist versteckt oder eine Systemdatei; Kavro ersetzt sie erst, "
+                                                L"wenn dieses Attribut entfernt ist." +
+                                                keep);
+    }
+    static constexpr char kFirstLine[] = "@rem Kavro:";
+    char start[sizeof kFirstLine - 1] = {};
+    const DWORD read = ReadStart(scriptPath, start, sizeof start);
+    if (read != 0 && std::string_view(start, read) != std::string_view(kFirstLine, sizeof start)) {
+        throw RunError(ERROR_FILE_EXISTS, L"Die Datei " + Quoted(scriptPath) +
+                                              L" ist keine Batch-Datei von Kavro und wird nicht ersetzt." + keep);
+    }
+}
+
+// A run that cannot fit would copy for minutes, fail with a full disk and leave pieces that join nothing. Each file
+// takes whole allocation units, so a thousand small pieces may need four times their bytes. The files it replaces are
+// deleted before it writes, so their room counts as free; a folder of one of its names is refused.
+void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t length,
+                        std::int32_t pieceSize, std::uint64_t scriptBytes) {
     const std::wstring folder = sourcePath.substr(0, sourcePath.size() - NameOnly(sourcePath).size());
     const auto space = FreeSpaceOf(folder);
-    const std::uint64_t replaced = ReplacedBytes(stem, pieceCount);
+    if (space && space->readOnly) {
+        throw RunError(ERROR_WRITE_PROTECT, L"Das Laufwerk des Ordners " + Quoted(folder) +
+                                                L" ist schreibgeschützt (etwa eine CD oder eine gesperrte "
+                                                L"Speicherkarte). Es wurde nichts geschrieben. Bitte kopieren Sie die "
+                                                L"Datei auf ein beschreibbares Laufwerk.");
+    }
+    const std::uint32_t cluster = space ? space->clusterBytes : 0;
+    std::uint64_t replaced = 0;
+    for (const FoundFile& old : FilesInTheWay(stem, PieceCount(length, pieceSize))) {
+        if (old.folder) {
+            throw RunError(ERROR_ALREADY_EXISTS, L"Der Ordner " + Quoted(folder + old.name) +
+                                                     L" trägt den Namen einer Datei, die das Zerlegen schreiben "
+                                                     L"würde. Es wurde nichts geschrieben. Bitte verschieben oder "
+                                                     L"benennen Sie diesen Ordner um.");
+        }
+        replaced += OnDisk(old.bytes, cluster);
+    }
+    const std::uint64_t needed = RunOnDisk(length, pieceSize, scriptBytes, cluster);
     if (SpaceIsShort(needed, replaced, space)) {
         throw RunError(ERROR_DISK_FULL, L"Im Ordner " + Quoted(folder) +
                                             L" ist zu wenig Platz frei: Die Teile und die Batch-Datei brauchen " +
@@ -141,26 +199,22 @@ void WritePieceSet(const std::wstring& sourcePath, std::int32_t pieceSize, Windo
         throw RunError(ERROR_INVALID_PARAMETER, L"Die Dateigröße muss größer als 0 sein.");
     }
     const SystemAwake awake;
-    if (FileLengthByPath(sourcePath) < pieceSize) {
+    NamedFile source = OpenSourceForReading(sourcePath);
+    // Measured open: a link gives the length of its target, and nobody can change the file while it is open.
+    const std::int64_t length = FileLength(source);
+    if (length < pieceSize) {
         window.ShowMessage(kSourceTooSmallMessage);
         return;
     }
     BusyPointer busy(window);
     const std::wstring stem = StemWithDot(sourcePath);
-
-    NamedFile source = OpenSourceForReading(sourcePath);
-    // Now that the source is open nobody can change it; its length from here on is final.
-    const std::int64_t length = FileLength(source);
-    if (length < pieceSize) {
-        throw RunError(ERROR_FILE_INVALID, L"Die Datei " + Quoted(sourcePath) +
-                                               L" ist inzwischen kleiner geworden. "
-                                               L"Es wurde nichts geschrieben. Bitte versuchen Sie es erneut.");
-    }
     const std::int64_t pieceCount = PieceCount(length, pieceSize);
     RefuseToOverwriteSource(sourcePath, stem, pieceCount);
+    RefuseTooManyPieces(sourcePath, length, pieceCount);
     const std::string scriptBytes = ScriptBytes(sourcePath, length, pieceSize);
     RefuseTooLongNames(sourcePath, stem, pieceCount);
-    RefuseWithoutSpace(sourcePath, stem, pieceCount, static_cast<std::uint64_t>(length) + scriptBytes.size());
+    RefuseForeignScript(ScriptPath(stem));
+    RefuseWithoutSpace(sourcePath, stem, length, pieceSize, scriptBytes.size());
 
     // The batch file is created now but filled only at the end: a run abandoned by an error
     // leaves it empty, never with a line that joins half the pieces.

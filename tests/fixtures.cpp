@@ -28,7 +28,8 @@ std::string ReadBytes(const fs::path& path) {
 
 std::vector<std::wstring> FileNames(const fs::path& folder) {
     std::vector<std::wstring> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
+    std::error_code none; // an empty root, which lists not even "." and "..", or none at all
+    for (const auto& entry : fs::directory_iterator(folder, none)) {
         names.push_back(entry.path().filename().wstring());
     }
     std::sort(names.begin(), names.end());
@@ -75,6 +76,36 @@ TempFolder::~TempFolder() {
         ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL); // read-only files too
     }
     fs::remove_all(path, ignored);
+}
+
+TestDrive::TestDrive() {
+    if (UnderWine()) {
+        const wchar_t* drive = _wgetenv(L"KAVRO_TEST_DRIVE");
+        root = drive ? drive + std::wstring(L"\\") : L"";
+        before = FileNames(root);
+        return;
+    }
+    const DWORD used = ::GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter > L'D' && root.empty(); --letter) {
+        const std::wstring device{letter, L':'};
+        if (!(used & (1u << (letter - L'A'))) && ::DefineDosDeviceW(0, device.c_str(), folder.path.c_str())) {
+            root = device + L"\\";
+        }
+    }
+}
+
+TestDrive::~TestDrive() {
+    if (!UnderWine() && !root.empty()) {
+        ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, root.substr(0, 2).c_str(), folder.path.c_str());
+    } else if (!root.empty()) {
+        for (const auto& name : FileNames(root)) {
+            if (std::find(before.begin(), before.end(), name) == before.end()) {
+                ::SetFileAttributesW((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                std::error_code ignored;
+                fs::remove_all(root + name, ignored);
+            }
+        }
+    }
 }
 
 ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& inputPath) {

@@ -11,7 +11,7 @@
 std::string PatternBytes(std::size_t size, unsigned seed = 1);
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);
-std::vector<std::wstring> FileNames(const std::filesystem::path& folder); // sorted
+std::vector<std::wstring> FileNames(const std::filesystem::path& folder); // sorted; none where it cannot list
 // Every file in the folder with its bytes (a folder's: "(no such file)").
 std::map<std::filesystem::path, std::string> Contents(const std::filesystem::path& folder);
 
@@ -31,6 +31,20 @@ struct TempFolder {
 
 // Whether the tests run under Wine, whose command interpreter cannot show some of what Windows' shows.
 bool UnderWine();
+
+// A drive of the test's own while it lives: its root, "X:\", or empty where there is none. On Windows a free letter
+// mapped to a fresh folder; under Wine, which cannot map one, the drive KAVRO_TEST_DRIVE that cmake/wine-run.sh points
+// at a fresh folder (a small file system where it may mount one). Deletes only what was made there.
+struct TestDrive {
+    TestDrive();
+    TestDrive(const TestDrive&) = delete;
+    TestDrive& operator=(const TestDrive&) = delete;
+    ~TestDrive();
+
+    TempFolder folder;
+    std::wstring root;
+    std::vector<std::wstring> before; // what the root held at the start
+};
 
 // Makes a file of length bytes that are all zero and take no room, where the file system has sparse files.
 void MakeSparse(const std::wstring& path, std::int64_t length);

@@ -54,15 +54,21 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Writes what the button is told into shown, with whether window shows the hourglass (if any), and answers answer.
+// What window (if any) shows that a run would not: no hourglass, a shutdown let through.
+std::wstring NotAsInARun(HWND window) {
+    const bool hourglass =
+        !window || (::SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) &&
+                    ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
+    const bool shutdownWaits = !window || !::SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+    return std::wstring(hourglass ? L"" : L" without the hourglass") +
+           (shutdownWaits ? L"" : L", shutdown let through");
+}
+
+// Writes what the button is told into shown, with what window shows unlike a run, and answers answer.
 struct RecordingButton final : TaskbarButton {
     RecordingButton(HWND window, HRESULT answer = S_OK) : window(window), answer(answer) {}
     HRESULT SetProgressValue(ULONGLONG done, ULONGLONG total) override {
-        const bool hourglass =
-            !window || (::SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) &&
-                        ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
-        shown.push_back(L"progress " + std::to_wstring(done) + L" of " + std::to_wstring(total) +
-                        (hourglass ? L"" : L" without the hourglass"));
+        shown.push_back(L"progress " + std::to_wstring(done) + L" of " + std::to_wstring(total) + NotAsInARun(window));
         return answer;
     }
     HRESULT SetProgressState(TBPFLAG state) override {
@@ -240,9 +246,9 @@ TEST_F(Form, ARunsEndShowsOnTheTaskbarAQuitWaitsAndEndeAndTheCloseBoxEndTheProgr
         {E_FAIL, L"f.bin", {L"progress 32768 of 65536", L"no progress", L"Datei erfolgreich gesplittet"}},
         {S_OK,
          L"weg.bin",
-         {L"no progress", L"progress 1 of 1 without the hourglass", L"error",
-          L"Fehler 2: Die Größe der Datei \u201E" + (folder / L"weg.bin") +
-              L"\u201C kann nicht ermittelt werden. Die Datei wurde nicht gefunden.",
+         {L"no progress", L"progress 1 of 1 without the hourglass, shutdown let through", L"error",
+          L"Fehler 2: Die Datei \u201E" + (folder / L"weg.bin") +
+              L"\u201C kann nicht geöffnet werden. Die Datei wurde nicht gefunden.",
           L"no progress"}},
     };
     ::PostQuitMessage(3);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "fixtures.h"
 #include "pieces/free_space.h"
@@ -23,29 +25,34 @@ bool OemCodePageHolds(const std::wstring& text) {
 // Asked during a run, the call gives the state before it and sets the same again.
 constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
 
-constexpr std::size_t kDriveRoot = 1; // as a folder's length: the root of the drive KAVRO_TEST_DRIVE, emptied first
+constexpr std::size_t kDriveRoot = 1; // as a folder's length: the root of a drive of the test's own
 
-// The folder path, made, or one inside it whose path has exactly chars characters (past 248 only with \\?\), or a
-// drive's root; with its final "\", and empty where the tests have no drive of their own.
-std::wstring FolderOfLength(const std::wstring& path, std::size_t chars) {
-    ::CreateDirectoryW(path.c_str(), nullptr);
-    if (const wchar_t* drive = _wgetenv(L"KAVRO_TEST_DRIVE"); chars == kDriveRoot) {
-        const std::wstring root = drive ? drive + std::wstring(L"\\") : L"";
-        std::error_code none; // an empty root, which lists not even "." and "..", is no error
-        for (const auto& entry : std::filesystem::directory_iterator(root, none)) {
-            ::DeleteFileW(entry.path().c_str());
-        }
-        return root;
+// The folder path, made, or one inside it whose path has exactly chars characters (past 248 only with \\?\), or the
+// root of drive; with its final "\", and empty where the test has no drive of its own.
+std::wstring FolderOfLength(const std::wstring& path, std::size_t chars, std::optional<TestDrive>& drive) {
+    if (chars == kDriveRoot) {
+        return drive.emplace().root;
     }
+    ::CreateDirectoryW(path.c_str(), nullptr);
     const std::wstring folder = chars ? path + L"\\" + std::wstring(chars - path.size() - 1, L'd') : path;
     ::CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr);
     return folder + L"\\";
 }
 
-// Opened for reading without sharing, as another program may hold a file: fails while anyone else has it open.
-UniqueFile OpenAlone(const std::wstring& path) {
-    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+// Opened for reading, as another program may hold a file; without sharing it fails while anyone else has it open.
+UniqueFile Hold(const std::wstring& path, DWORD share = 0) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
+
+// Rows that cannot run here, named at the end of their test, which then reports itself skipped with the reason.
+struct NotRunHere {
+    testing::Message rows;
+    bool any = false;
+    void Add(const std::wstring& row, const char* why) {
+        rows << row << ": " << why << "; ";
+        any = true;
+    }
+};
 
 constexpr std::size_t kRemoved = ~std::size_t{0}, kFolder = kRemoved - 1, kHeldOpen = kRemoved - 2;
 
@@ -55,27 +62,39 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         std::size_t length;
         std::int32_t pieceSize;
         std::int64_t pieces;
-        Names oldFiles = {};         // 40000 bytes each; all but d.004 and d.0001 are replaced, whatever their case
+        std::vector<std::pair<std::wstring, std::string>> oldFiles = {};
+        std::size_t replaced = 0;    // of them, whatever their case; the others are kept
         std::size_t folderChars = 0; // the folder's path has so many characters
         std::wstring changed = {};   // after the run: made a file of changedSize bytes, removed, a folder or held open
         std::size_t changedSize = 0;
         std::wstring message = {}; // what the batch file then says after "Fehler: "
     };
+    const std::string old(40000, 'o');
     std::vector<Case> cases = {
         {L"d.bin", L"d.", 1024, 1024, 1},
-        {L"d.bin", L"d.", 70000, 32769, 3, {L"D.002", L"d.004", L"d.0001", L"d.BAT", L"d.bin.kavro-tmp"}},
+        {L"d.bin",
+         L"d.",
+         70000,
+         32769,
+         3,
+         {{L"D.002", old},
+          {L"d.004", old},
+          {L"d.0001", old},
+          {L"d.BAT", "@rem Kavro: " + old},
+          {L"d.bin.kavro-tmp", old}},
+         2},
         {std::wstring(150, L'x') + L".b", std::wstring(150, L'x') + L".", 100, 1, 100}, // as much once the name is in
         // The longest path Windows takes without long-path support: ...\a.b.kavro-tmp, the join's, has 259 characters.
-        {L"a.b", L"a.", 1000, 2, 500, {}, 245},
+        {L"a.b", L"a.", 1000, 2, 500, {}, 0, 245},
         // At a drive's root, where only the name's length counts: the join's r...r.b.kavro-tmp has 255 characters.
-        {std::wstring(243, L'r') + L".b", std::wstring(243, L'r') + L".", 100, 50, 2, {}, kDriveRoot},
+        {std::wstring(243, L'r') + L".b", std::wstring(243, L'r') + L".", 100, 50, 2, {}, 0, kDriveRoot},
         // A stem beyond every OEM code page and an extension beyond ASCII, written out in the code page; a name that
-        // begins with its only dot, several dots, no dot.
+        // begins with its only dot, several dots, no dot (and an empty batch file of a failed run).
         {L"\u201E\u2019\u2013\u20AC \u0391\u6771.\u00DC", L"\u201E\u2019\u2013\u20AC \u0391\u6771.", 1500, 1000, 2},
         {L".profile", L".", 1500, 1000, 2},
         {L"a.tar.gz", L"a.tar.", 1500, 1000, 2},
         {L"b.5%", L"b.", 1500, 1000, 2}, // "%" in the extension alone
-        {L"liesmich", L"liesmich.", 1500, 1000, 2},
+        {L"liesmich", L"liesmich.", 1500, 1000, 2, {{L"liesmich.bat", ""}}, 1},
         {L"a%\u00FC.x", L"a%\u00FC.", 1500, 1000, 2}, // a "%" with a character beyond ASCII, written out
     };
     for (const wchar_t c : std::wstring_view(L"&^();=,+!'~[]{}% \u00FC")) { // each forces quotes on its own
@@ -95,24 +114,27 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         {L"f & g!", L".003", kHeldOpen, L"\"f & g!.avi" + failed},
     };
     for (const auto& [stem, changed, size, message] : changes) {
-        cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, {}, 0, stem + changed, size, message});
+        cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, {}, 0, 0, stem + changed, size, message});
     }
+    NotRunHere notRun;
     for (const auto& c : cases) {
         TempFolder parent; // the pieces go into a folder with a dot in its name
-        const std::wstring folder = FolderOfLength(parent / L"Daten.alt", c.folderChars);
+        std::optional<TestDrive> drive;
+        const std::wstring folder = FolderOfLength(parent / L"Daten.alt", c.folderChars, drive);
         const bool writtenOut = c.stem.find(L'%') != std::wstring::npos;
+        const std::string source = PatternBytes(c.length, 3);
         if (folder.empty() ||
             !OemCodePageHolds(c.source.substr(writtenOut ? 0 : std::min(c.stem.size(), c.source.size())))) {
-            continue; // no drive of their own, or refused (failures, below)
+            notRun.Add(c.source, "no drive of its own, or a name this code page cannot hold (refused below)");
+            continue;
         }
-        SCOPED_TRACE(testing::Message() << c.source << ", " << c.length << " bytes " << c.changed);
-        const std::string source = PatternBytes(c.length, 3);
         WriteBytes(folder + c.source, source);
-        for (const auto& old : c.oldFiles) {
-            WriteBytes(folder + old, std::string(40000, 'o'));
+        SCOPED_TRACE(testing::Message() << c.source << ", " << c.length << " bytes " << c.changed);
+        for (const auto& [name, bytes] : c.oldFiles) {
+            WriteBytes(folder + name, bytes);
         }
         // The files the run replaces count as free space: it deletes them first.
-        EXPECT_EQ(ReplacedBytes(folder + c.stem, c.pieces), c.oldFiles.empty() ? 0u : 80000u);
+        EXPECT_EQ(FilesInTheWay(folder + c.stem, c.pieces).size(), c.replaced);
         RecordingWindow window;
         WritePieceSet(folder + c.source, c.pieceSize, window);
         Names calls = {L"SetBusy on"};
@@ -123,7 +145,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         calls.insert(calls.end(), {L"SetProgressText  ", L"SetBusy off", L"RepaintNow",
                                    L"ShowMessage Datei erfolgreich gesplittet"});
         EXPECT_EQ(window.calls, calls);
-        EXPECT_EQ(FileNames(folder).size(), c.pieces + 2 + 3 * !c.oldFiles.empty());
+        EXPECT_EQ(FileNames(folder).size(), c.pieces + 2 + c.oldFiles.size() - c.replaced);
         EXPECT_TRUE(std::is_sorted(window.progress.begin(), window.progress.end(), std::less_equal<>()) &&
                     window.progress.back() == std::ssize(source))
             << "progress rises to the source's length";
@@ -146,7 +168,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         if (c.changed.empty()) {
             expected[c.source] = source;
         }
-        UniqueFile holder = c.changedSize == kHeldOpen ? OpenAlone(changed) : UniqueFile();
+        UniqueFile holder = c.changedSize == kHeldOpen ? Hold(changed) : UniqueFile();
         const ScriptRun join = RunScript(folder + c.stem + L"bat", parent.path);
         holder.Reset();
         EXPECT_EQ(join.exitCode, c.changed.empty() ? 0u : 1u) << "cmd, started elsewhere";
@@ -155,10 +177,24 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
                                                  : L"Fehler: " + c.message);
         EXPECT_TRUE(Contents(folder) == expected) << "joined, or nothing changed; no temporary file left";
     }
+    if (notRun.any) {
+        GTEST_SKIP() << notRun.rows;
+    }
 }
 
 TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) {
-    enum class Block { None, ReadOnly, HeldOpen, DiskFull, NoRoom };
+    enum class Block {
+        None,
+        ReadOnly,
+        Hidden,
+        UsersScript,
+        Folder,
+        HeldOpen,
+        HeldAfterDelete,
+        DiskFull,
+        NoRoom,
+        Units
+    };
     const wchar_t* const rename = L"benennen Sie die Datei um";
     const Names four = {L"f.001", L"f.002", L"f.avi", L"f.bat"};
     const Names five = {L"f.001", L"f.002", L"f.003", L"f.avi", L"f.bat"};
@@ -169,8 +205,10 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         Block block;
         DWORD number;
         const wchar_t* reason; // what the message says besides the file's name
-        Names files;           // what the folder holds afterwards
+        Names files;           // what the folder holds afterwards; what it held before, unchanged
         std::size_t folderChars = 0;
+        std::int32_t pieceSize = 1024;
+        std::int64_t length = 3000;
     } cases[] = {
         // Refused: a source that bears a name this run would write, paths too long, a name the batch file cannot hold.
         {L"film.001", L"film.001", Block::None, ERROR_FILE_EXISTS, rename, {L"film.001"}},
@@ -178,29 +216,81 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         {L"a.b", L"a.b.kavro-tmp", Block::None, ERROR_FILENAME_EXCED_RANGE, L"260 Zeichen zu lang", {L"a.b"}, 246},
         {n246.c_str(), j246.c_str(), Block::None, ERROR_FILENAME_EXCED_RANGE, L"256 Zeichen", {n246}, kDriveRoot},
         {L"50%€.txt", L"50%€.txt", Block::None, ERROR_NO_UNICODE_TRANSLATION, rename, {L"50%€.txt"}},
+        // A file not Kavro's to replace, a folder in the way; too many pieces, refused before the batch file's text,
+        // which could not hold the name, is made.
+        {L"setup.exe",
+         L"setup.bat",
+         Block::UsersScript,
+         ERROR_FILE_EXISTS,
+         L"keine Batch-Datei von Kavro",
+         {L"setup.bat", L"setup.exe"}},
+        {L"f.avi", L"f.bat", Block::Hidden, ERROR_ACCESS_DENIED, L"versteckt", {L"f.avi", L"f.bat"}},
+        {L"f.avi", L"f.bat", Block::Folder, ERROR_ALREADY_EXISTS, L"Ordner", {L"f.avi", L"f.bat"}},
+        {L"f.avi", L"f.002", Block::Folder, ERROR_ALREADY_EXISTS, L"Ordner", {L"f.002", L"f.avi"}},
+        {L"a.\U00010400",
+         L"a.\U00010400",
+         Block::None,
+         ERROR_INVALID_PARAMETER,
+         L" in 100000 Teile zerlegt; Kavro schreibt höchstens 99999 Teile. Es wurde nichts geschrieben. Bitte geben "
+         L"Sie mindestens 1 kB an.",
+         {L"a.\U00010400"},
+         0,
+         1,
+         100000},
+        // Failed on the way: the pieces so far stay, the batch file stays empty.
         {L"f.avi", L"f.002", Block::ReadOnly, ERROR_ACCESS_DENIED, L"schreibgeschützt", four},
         {L"f.avi", L"f.bat", Block::HeldOpen, ERROR_SHARING_VIOLATION, L"anderen Programm", {L"f.avi", L"f.bat"}},
+        {L"f.avi",
+         L"f.002",
+         Block::HeldAfterDelete,
+         ERROR_DELETE_PENDING,
+         L"offen gehalten",
+         {L"f.001", L"f.avi", L"f.bat"}},
         {L"f.avi", L"f.002", Block::DiskFull, ERROR_DISK_FULL, L"Speicherplatz", four},
         {L"f.avi", L"f.bat", Block::DiskFull, ERROR_DISK_FULL, L"Speicherplatz", five},
-        {L"f.avi", L"\\", Block::NoRoom, ERROR_DISK_FULL, L"zu wenig Platz frei", {L"f.avi"}}, // names the folder
+        // Without room, in bytes or in the drive's allocation units: 1024 pieces of 1 kB take 4 MiB in units of 4 KiB.
+        {L"f.avi", L"\\", Block::NoRoom, ERROR_DISK_FULL, L"zu wenig Platz frei", {L"f.avi"}, 0, 1 << 30},
+        {L"f.avi", L"\\", Block::Units, ERROR_DISK_FULL, L"zu wenig Platz frei", {L"f.avi"}, kDriveRoot, 1024, 1 << 20},
     };
+    NotRunHere notRun;
     for (const auto& c : cases) {
         TempFolder temp;
-        const std::wstring folder = FolderOfLength(temp.path, c.folderChars);
-        if (folder.empty() || (c.number == ERROR_NO_UNICODE_TRANSLATION && OemCodePageHolds(c.source))) {
-            continue; // no drive of their own, or joined (runs, above)
+        std::optional<TestDrive> drive;
+        const std::wstring folder = FolderOfLength(temp.path, c.folderChars, drive);
+        if (folder.empty() || (c.number == ERROR_NO_UNICODE_TRANSLATION && OemCodePageHolds(c.source)) ||
+            (c.block == Block::HeldAfterDelete && !UnderWine()) ||
+            (c.block == Block::Units && std::filesystem::space(folder).available > (4 << 20))) {
+            notRun.Add(c.blocked, "no drive of its own or none of 4 MiB (Wine's R: on a tmpfs mounted as root), a "
+                                  "code page that holds the name (joined above), or a file system that frees a "
+                                  "deleted name at once (NTFS since Windows 10 1903)");
+            continue;
         }
         SCOPED_TRACE(testing::Message() << c.source << " " << c.blocked << " " << c.number);
-        WriteBytes(folder + c.source, PatternBytes(3000));
+        WriteBytes(folder + c.source, PatternBytes(c.length));
         const std::wstring blocked = folder + c.blocked;
-        if (c.block == Block::ReadOnly || c.block == Block::HeldOpen) {
-            WriteBytes(blocked, "old");
-            ::SetFileAttributesW(blocked.c_str(), c.block == Block::ReadOnly ? FILE_ATTRIBUTE_READONLY : 0);
+        const std::map<Block, std::pair<std::string, DWORD>> oldFiles = {
+            {Block::ReadOnly, {"old", FILE_ATTRIBUTE_READONLY}},
+            {Block::Hidden, {"@rem Kavro: alt\r\n", FILE_ATTRIBUTE_HIDDEN}},
+            {Block::UsersScript, {"@echo off\r\necho Meine Installation\r\n", 0}},
+            {Block::HeldOpen, {"old", 0}},
+            {Block::HeldAfterDelete, {"old", 0}},
+        };
+        if (const auto old = oldFiles.find(c.block); old != oldFiles.end()) {
+            WriteBytes(blocked, old->second.first);
+            ::SetFileAttributesW(blocked.c_str(), old->second.second);
         }
-        if (c.block == Block::NoRoom) { // longer than the free space
-            MakeSparse(folder + c.source, std::int64_t(std::filesystem::space(folder).available + (1u << 30)));
+        if (c.block == Block::Folder) {
+            ::CreateDirectoryW(blocked.c_str(), nullptr);
         }
-        UniqueFile holder = c.block == Block::HeldOpen ? OpenAlone(blocked) : UniqueFile();
+        if (c.block == Block::NoRoom || c.block == Block::Units) { // NoRoom: longer than the free space
+            MakeSparse(folder + c.source, c.block == Block::Units
+                                              ? c.length
+                                              : std::int64_t(std::filesystem::space(folder).available + (1u << 30)));
+        }
+        const auto before = c.block == Block::NoRoom ? decltype(Contents(folder)){} : Contents(folder);
+        UniqueFile holder = c.block == Block::HeldOpen          ? Hold(blocked)
+                            : c.block == Block::HeldAfterDelete ? Hold(blocked, FILE_SHARE_READ | FILE_SHARE_DELETE)
+                                                                : UniqueFile();
         RecordingWindow window;
         std::size_t progressAtTheFault = 0;
         bool keptAwake = true;
@@ -212,7 +302,7 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         });
         std::wstring text = L"no error";
         try {
-            WritePieceSet(folder + c.source, c.block == Block::NoRoom ? 1 << 30 : 1024, window);
+            WritePieceSet(folder + c.source, c.pieceSize, window);
         } catch (const RunError& e) {
             text = ErrorMessageText(e);
         }
@@ -224,13 +314,18 @@ TEST(PieceRun, AFailureIsReportedNamingTheFileAndLeavesNothingThatJoinsWrongly) 
         EXPECT_EQ(FileNames(folder), c.files);
         EXPECT_TRUE(keptAwake && ::SetThreadExecutionState(ES_CONTINUOUS) == ES_CONTINUOUS) << "may sleep again";
         for (const auto& name : c.files) {
-            EXPECT_TRUE(OpenAlone(folder + name)) << name << " is still open";
-            EXPECT_TRUE(name != L"f.bat" || ReadBytes(folder + name) == (c.block == Block::HeldOpen ? "old" : ""))
-                << "no batch file that joins a shortened file";
+            EXPECT_TRUE(Hold(folder + name) || name == c.blocked) << name << " is still open";
+            if (before.contains(name) || name.ends_with(L".bat")) {
+                EXPECT_EQ(ReadBytes(folder + name), before.contains(name) ? before.at(name) : "")
+                    << "left as it was; no batch file that joins a shortened file";
+            }
         }
         EXPECT_TRUE(window.calls.empty() || window.calls.back() == L"SetBusy off") << "the hourglass is gone";
         EXPECT_TRUE(c.block != Block::DiskFull || window.progress.size() == progressAtTheFault)
             << "no progress after the error";
+    }
+    if (notRun.any) {
+        GTEST_SKIP() << notRun.rows;
     }
 }
 
@@ -242,7 +337,8 @@ TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
         GTEST_SKIP() << "Windows' interpreter enters this folder";
     }
     TempFolder parent;
-    const std::wstring folder = FolderOfLength(parent / L"a%kavro_nicht_gesetzt%b", 0);
+    std::optional<TestDrive> none;
+    const std::wstring folder = FolderOfLength(parent / L"a%kavro_nicht_gesetzt%b", 0, none);
     WriteBytes(folder + L"f.avi", PatternBytes(2500));
     RecordingWindow window;
     WritePieceSet(folder + L"f.avi", 1024, window);
@@ -253,13 +349,20 @@ TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
                   L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.path + L"\r\n");
 }
 
-// What only Windows' interpreter shows: the exact size of a piece past 4 GiB, and the command line it was started with.
-TEST(PieceRun, APiecePast4GiBIsRefusedAndOnlyADoubleClickWaitsForAKey) {
+// What only Windows shows: a source that is a symbolic link, split at its target's length; the exact size of a piece
+// past 4 GiB and the command line the interpreter was started with.
+TEST(PieceRun, ALinkedSourceAPiecePast4GiBAndOnlyADoubleClickWaitsForAKey) {
     if (UnderWine()) {
-        GTEST_SKIP() << "Wine's interpreter gives a file's size modulo 4 GiB and leaves %cmdcmdline% empty";
+        GTEST_SKIP() << "Wine makes no symbolic links, and its interpreter gives a file's size modulo 4 GiB and leaves "
+                        "%cmdcmdline% empty";
     }
     TempFolder folder;
-    WriteBytes(folder / L"f.avi", PatternBytes(2500));
+    WriteBytes(folder / L"ziel.bin", PatternBytes(2500));
+    const bool linked =
+        ::CreateSymbolicLinkW((folder / L"f.avi").c_str(), L"ziel.bin", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    if (!linked) {
+        WriteBytes(folder / L"f.avi", PatternBytes(2500));
+    }
     RecordingWindow window;
     WritePieceSet(folder / L"f.avi", 1024, window);
     const std::wstring script = folder / L"f.bat";
@@ -276,6 +379,9 @@ TEST(PieceRun, APiecePast4GiBIsRefusedAndOnlyADoubleClickWaitsForAKey) {
     EXPECT_EQ(
         RunScript(script, folder.path).output,
         L"Fehler: Das Teil \"f.003\" hat 4294967748 Byte, erwartet sind 452 Byte. Es wurde nichts geschrieben.\r\n");
+    if (!linked) {
+        GTEST_SKIP() << "the source was no link: Windows lets this user make none (developer mode or an administrator)";
+    }
 }
 
 } // namespace

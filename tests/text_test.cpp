@@ -27,12 +27,26 @@ TEST(ScriptText, ChecksEveryPieceAndJoinsUnderATemporaryNameByItsOwnName) {
     EXPECT_EQ(ScriptText(L"film.avi", 2500, 1024, 850), film);
 }
 
-TEST(FreeSpace, ARunIsRefusedOnlyWhenWindowsSaysItCannotFit) {
-    const DriveSpace free1000{1000, false};
+TEST(FreeSpace, ARunIsRefusedOnlyWhenItsFilesInWholeAllocationUnitsCannotFit) {
+    // A source of length bytes in pieces, and a batch file of script bytes, in units of 4 KiB, 512 bytes or bytes.
+    const std::tuple<std::int64_t, std::int32_t, std::uint64_t, std::uint32_t, std::uint64_t> room[] = {
+        {20480, 1024, 100, 4096, 86016},
+        {20480, 1024, 100, 0, 20580},
+        {2500, 1024, 0, 512, 2560},
+        {2048, 1024, 0, 4096, 8192},
+    };
+    for (const auto& [length, pieceSize, script, unit, onDisk] : room) {
+        EXPECT_EQ(RunOnDisk(length, pieceSize, script, unit), onDisk) << length << " in units of " << unit;
+    }
+    const DriveSpace free1000{1000, 4096, false, false};
     // Replaced files are deleted first; a compressed folder may hold more; nothing where Windows could not say.
     const std::tuple<std::uint64_t, std::uint64_t, std::optional<DriveSpace>, bool> cases[] = {
-        {1000, 0, free1000, false},        {1001, 0, free1000, true},        {1001, 1, free1000, false},
-        {1000, 2000, {{0, false}}, false}, {1001, 0, {{1000, true}}, false}, {1001, 0, std::nullopt, false},
+        {1000, 0, free1000, false},
+        {1001, 0, free1000, true},
+        {1001, 1, free1000, false},
+        {1000, 2000, {{0, 0, false, false}}, false},
+        {1001, 0, {{1000, 0, false, true}}, false},
+        {1001, 0, std::nullopt, false},
     };
     for (const auto& [needed, replaced, space, refused] : cases) {
         EXPECT_EQ(SpaceIsShort(needed, replaced, space), refused) << needed << " " << replaced;

@@ -17,6 +17,8 @@ namespace {
 // for Windows, which deems a window that takes no messages for 5 s hung.
 constexpr ULONGLONG kRunTickMs = 50;
 
+constexpr wchar_t kShutdownReason[] = L"Kavro zerlegt gerade eine Datei in Teile.";
+
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 
@@ -124,6 +126,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             cmdEnd_Click();
         }
         return 0;
+    case WM_QUERYENDSESSION:
+        return busy_ ? FALSE : TRUE; // a run is never cut off by a shutdown that waits for an answer either
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -293,6 +297,12 @@ void Form1::ShowMessage(const std::wstring& text) {
 }
 
 void Form1::SetBusy(bool busy) {
+    // Windows' shutdown screen names the program that holds it up, and why.
+    if (busy && !busy_) {
+        ::ShutdownBlockReasonCreate(hwnd_, kShutdownReason);
+    } else if (!busy && busy_) {
+        ::ShutdownBlockReasonDestroy(hwnd_);
+    }
     busy_ = busy;
     ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
     if (!busy) {
@@ -339,7 +349,7 @@ void Form1::PumpDuringRun() {
     // handled, and so is the mouse on the title bar, so that the window can be moved aside or minimized (the copy
     // waits while Windows moves it). Keyboard input and the mouse in the window are dropped, and busy_ keeps the
     // buttons, the close box and the system menu's "Schließen" from acting, so nothing starts or ends under the run.
-    // A shutdown may go ahead: the batch file is still empty.
+    // A shutdown is asked to wait; where Windows ends the program anyway, the batch file is still empty.
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         const UINT m = message.message;
