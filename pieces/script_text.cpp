@@ -79,11 +79,15 @@ constexpr wchar_t kWaitAfterDoubleClick[] = L"setlocal EnableDelayedExpansion\r\
                                             L"set \"zeile=!zeile:\"=#!\"\r\n"
                                             L"if \"!zeile:/c ##=!\"==\"!zeile!\" goto ohne_warten\r\n"
                                             L"if /i not \"!zeile:~-7!\"==\".bat# #\" goto ohne_warten\r\n"
-                                            L"pause >nul\r\n"
+                                            L"pause\r\n"
                                             L":ohne_warten\r\n"
                                             L"endlocal\r\n";
 
 constexpr wchar_t kNothingWritten[] = L"Es wurde nichts geschrieben.";
+
+// chcp is a program, not a command of the interpreter, which would look for it in the current folder first (the
+// pieces' one after a double-click, often Downloads) and then along PATH.
+constexpr wchar_t kChcp[] = L"\"%SystemRoot%\\System32\\chcp.com\"";
 
 } // namespace
 
@@ -110,10 +114,24 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     const std::wstring piece = L'"' + stemWritten + L".%nummer%\""; // the piece that failed the check
     const std::wstring lengthText = std::to_wstring(sourceLength);
 
-    std::wstring body;
-    const auto add = [&body](const std::wstring& line) { body += line + L"\r\n"; };
+    std::wstring text;
+    const auto add = [&text](const std::wstring& line) { text += line + L"\r\n"; };
+    add(L"@rem Kavro: Diese Batch-Datei setzt die Teile wieder zur Originaldatei zusammen, ein Doppelklick genuegt. "
+        L"Sie findet die Teile ueber ihren eigenen Namen: bitte nicht umbenennen.");
     add(L"@setlocal EnableExtensions DisableDelayedExpansion");
     add(L"@echo off");
+    // Only names written out can go beyond ASCII. The interpreter decodes each line in the console's code page of the
+    // moment, which on another machine may not be the one they were written in. The console's own is noted first
+    // (chcp's line ends in its number, in every language) and given back on every way out.
+    const bool switchesCodePage = !IsAscii(stemWritten + originalSuffix);
+    const std::wstring giveCodePageBack =
+        switchesCodePage ? std::wstring(L"if defined codepage ") + kChcp + L" %codepage% >nul 2>&1\r\n" : L"";
+    if (switchesCodePage) {
+        add(L"set \"codepage=\"");
+        add(std::wstring(L"for /f \"tokens=2 delims=:.\" %%c in ('") + kChcp +
+            L"') do set /a \"codepage=%%c\" >nul 2>&1");
+        add(kChcp + (L" " + std::to_wstring(codePage)) + L" >nul 2>&1");
+    }
     // Started from a network folder, as administrator or from another folder, the interpreter's current folder is not
     // the pieces' one; pushd maps a network folder to a drive, and only popd removes it again. Where pushd fails (no
     // drive letter free, no right to list the folder), going on elsewhere would blame a piece.
@@ -134,15 +152,18 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     }
     add(L"if exist " + original + L" goto vorhanden");
     add(L"if exist " + tempAsFolder + L" goto misslungen"); // a folder of that name would take the pieces in
-    AppendCopyLines(body, pieceName, pieceCount, temp);
+    AppendCopyLines(text, pieceName, pieceCount, temp);
     // Only a complete join gets the original's name, and ren never replaces a file. Wine's ren sets no error level.
     add(L"for %%F in (" + temp.written + L") do set \"ist=%%~zF\"");
     add(L"if not \"%ist%\"==\"" + lengthText + L"\" goto misslungen");
     add(L"ren " + temp.written + L' ' + original + L" >nul 2>&1");
     add(L"if exist " + temp.written + L" goto misslungen");
     add(L"echo Fertig: " + original + L" ist wieder zusammengesetzt (" + lengthText + L" Byte).");
-    body += kWaitAfterDoubleClick;
-    add(L"popd\r\nendlocal\r\nexit /b 0");
+    // The folder and the code page are given back before any wait: a window closed with its X while it waits ends
+    // the batch file there, and a drive letter that pushd took for a network folder would stay taken.
+    add(L"popd");
+    text += giveCodePageBack + kWaitAfterDoubleClick;
+    add(L"endlocal\r\nexit /b 0");
     add(L":teil_falsch");
     add(L"if not exist " + piece + L" goto teil_fehlt");
     add(L"echo Fehler: Das Teil " + piece + L" hat %ist% Byte, erwartet sind %soll% Byte. " + kNothingWritten);
@@ -159,21 +180,14 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     add(L"echo Fehler: " + original +
         L" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? " + kNothingWritten);
     add(L":fehler");
-    add(L"pause >nul"); // returns at once when the input is redirected or empty
-    add(L"popd\r\nendlocal\r\nexit /b 1");
+    add(L"popd");
+    add(L":ende_mit_fehler");
+    // pause says that it waits; it returns at once when the input is redirected or empty.
+    text += giveCodePageBack;
+    add(L"pause\r\nendlocal\r\nexit /b 1");
     // Without popd: a pushd that failed put nothing on the stack, and popd would take the caller's entry.
     add(L":ordner_fehlt");
     add(L"echo Fehler: Der Ordner \"%~dp0\" ist nicht erreichbar. " + std::wstring(kNothingWritten));
-    add(L"pause >nul\r\nendlocal\r\nexit /b 1");
-
-    std::wstring text = L"@rem Kavro: Diese Batch-Datei setzt die Teile wieder zur Originaldatei zusammen, ein "
-                        L"Doppelklick genuegt. Sie findet die Teile ueber ihren eigenen Namen: bitte nicht "
-                        L"umbenennen.\r\n";
-    // Only names written out can go beyond ASCII. The interpreter decodes each line in the console's code page of
-    // the moment, which on another machine may not be the one they were written in; where chcp cannot run, the line
-    // does nothing.
-    if (!IsAscii(body)) {
-        text += L"@chcp " + std::to_wstring(codePage) + L" >nul 2>&1\r\n";
-    }
-    return text + body;
+    add(L"goto ende_mit_fehler");
+    return text;
 }

@@ -61,6 +61,11 @@ struct ScriptRun {
 // seconds. One that has not ended after two minutes (waiting for an answer) is ended.
 ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& input = L"nul");
 
+// What the interpreter's pause prints where nobody can type: its line, in the system's language.
+inline std::wstring PauseText() {
+    return RunCommand(L"cmd /u /c pause", std::filesystem::temp_directory_path()).output;
+}
+
 // Starts a batch file as Explorer does, cmd /c ""path" ", with delayed expansion on, as a user's registry may have it;
 // its output in UTF-16 (cmd /u).
 inline ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {

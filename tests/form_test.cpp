@@ -54,13 +54,19 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// What window (if any) shows that a run would not: no hourglass, a shutdown let through.
+// What window (if any) shows that a run would not: no hourglass, controls that take input, a shutdown let through.
 std::wstring NotAsInARun(HWND window) {
-    const bool hourglass =
-        !window || (::SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) &&
-                    ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
-    const bool shutdownWaits = !window || !::SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
-    return std::wstring(hourglass ? L"" : L" without the hourglass") +
+    if (!window) {
+        return L"";
+    }
+    const bool hourglass = ::SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) &&
+                           ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT);
+    bool resting = true;
+    for (const ControlId id : {ControlId::txtGröße, ControlId::cmdOK, ControlId::cmdEnd}) {
+        resting = resting && !::IsWindowEnabled(::GetDlgItem(window, static_cast<int>(id)));
+    }
+    const bool shutdownWaits = !::SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+    return std::wstring(hourglass ? L"" : L" without the hourglass") + (resting ? L"" : L", controls ready") +
            (shutdownWaits ? L"" : L", shutdown let through");
 }
 
@@ -133,7 +139,17 @@ void ExpectLayoutAt(HWND window, int dpi) {
         ::GetWindowRect(control, &box);
         ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
         LOGFONTW font{};
-        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+        const auto handle = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+        ::GetObjectW(handle, sizeof font, &font);
+        // A TrueType face, which shows names in every script (Wine puts one in for any face).
+        TEXTMETRICW metrics{};
+        const HDC dc = ::GetDC(control);
+        const HGDIOBJ before = ::SelectObject(dc, handle);
+        ::GetTextMetricsW(dc, &metrics);
+        ::ReleaseDC(control, (::SelectObject(dc, before), dc));
+        EXPECT_TRUE(!c.centipoints || (font.lfFaceName == std::wstring(L"Microsoft Sans Serif") &&
+                                       (metrics.tmPitchAndFamily & TMPF_TRUETYPE)))
+            << font.lfFaceName;
         EXPECT_EQ(ControlText(control), c.text);
         EXPECT_EQ((std::array<LONG, 5>{box.left, box.top, box.right - box.left, box.bottom - box.top, -font.lfHeight}),
                   (std::array<LONG, 5>{px(c.left), px(c.top), px(c.width), px(c.height),
@@ -186,6 +202,7 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     WriteBytes(folder / L"lang.avi", "");
     std::filesystem::resize_file(folder / L"lang.avi", kLength); // sparse: a length and no data
     ::SetWindowTextW(Control(ControlId::txtGröße), L"");
+    ::SetFocus(Control(ControlId::cmdEnd));
     std::atomic<bool> running = true;
     int answers = 0, late = 0;
     std::thread user([&] {
@@ -217,6 +234,8 @@ TEST_F(Form, ALongRunAnswersAndNothingInterruptsIt) {
     EXPECT_EQ(ControlText(Control(ControlId::txtGröße)), L"") << "typing during the run is dropped";
     EXPECT_TRUE(::IsIconic(Window())) << "the title bar works during the run";
     ::ShowWindow(Window(), SW_RESTORE);
+    Pump();
+    EXPECT_EQ(::GetFocus(), Control(ControlId::cmdEnd)) << "the focus is where it was";
     std::filesystem::remove(folder / L"lang.avi");
     const ScriptRun join = RunScript(folder / L"lang.bat", folder.path);
     EXPECT_EQ(join.output, L"Fertig: \"lang.avi\" ist wieder zusammengesetzt (2150629376 Byte).\r\n");
@@ -246,7 +265,7 @@ TEST_F(Form, ARunsEndShowsOnTheTaskbarAQuitWaitsAndEndeAndTheCloseBoxEndTheProgr
         {E_FAIL, L"f.bin", {L"progress 32768 of 65536", L"no progress", L"Datei erfolgreich gesplittet"}},
         {S_OK,
          L"weg.bin",
-         {L"no progress", L"progress 1 of 1 without the hourglass, shutdown let through", L"error",
+         {L"no progress", L"progress 1 of 1 without the hourglass, controls ready, shutdown let through", L"error",
           L"Fehler 2: Die Datei \u201E" + (folder / L"weg.bin") +
               L"\u201C kann nicht geöffnet werden. Die Datei wurde nicht gefunden.",
           L"no progress"}},

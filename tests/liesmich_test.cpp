@@ -64,9 +64,9 @@ TEST(Liesmich, TypedLinesJoinEveryNameOrLeaveTheFolderAsItWasWithTheReason) {
         std::string changed; // then made of bytes, or removed for "-"
         std::string bytes, line;
     } cases[] = {
-        {"Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4.avi", "Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4", 1002,
-         "", "",
-         "Fertig: \"Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4.avi\" ist wieder zusammengesetzt (10017 Byte)."},
+        {"-rf Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4.avi", "-rf Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4",
+         1002, "", "",
+         "Fertig: \"-rf Tom & Jerry (1) [x]; y=z+'~{}^!$` 50% \xC3\xA4.avi\" ist wieder zusammengesetzt (10017 Byte)."},
         {"liesmich", "liesmich", 3, "liesmich.002", "123456789",
          "Fehler: Das Teil \"liesmich.002\" hat 9 Byte, erwartet sind 10 Byte. Es wurde nichts geschrieben."},
         {".profile", "", 3, ".002", "-", "Fehler: Das Teil \".002\" fehlt. Es wurde nichts geschrieben."},

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <ranges>
 
 #include "fixtures.h"
 #include "pieces/free_space.h"
@@ -116,6 +117,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
     for (const auto& [stem, changed, size, message] : changes) {
         cases.push_back({stem + L".avi", stem + L".", 2500, 1024, 3, {}, 0, 0, stem + changed, size, message});
     }
+    const std::wstring pause = PauseText(); // after every failure
     NotRunHere notRun;
     for (const auto& c : cases) {
         TempFolder parent; // the pieces go into a folder with a dot in its name
@@ -150,9 +152,14 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
                     window.progress.back() == std::ssize(source))
             << "progress rises to the source's length";
         const std::string script = ReadBytes(folder + c.stem + L"bat");
-        EXPECT_TRUE(script.ends_with("\r\nexit /b 1\r\n")) << "no old batch file's tail";
-        const auto chcp = script.find("\r\n@chcp " + std::to_string(::GetOEMCP()) + " >nul 2>&1\r\n@setlocal ");
-        EXPECT_EQ(chcp != std::string::npos, c.source.ends_with(L".\u00DC") || c.source == L"a%\u00FC.x");
+        EXPECT_TRUE(script.ends_with("\r\ngoto ende_mit_fehler\r\n")) << "no old batch file's tail";
+        // chcp from Windows' folder: the console's code page noted, the script's set, the console's given back twice.
+        const bool switches = c.source.ends_with(L".\u00DC") || c.source == L"a%\u00FC.x";
+        const std::string chcp = "\"%SystemRoot%\\System32\\chcp.com\"";
+        EXPECT_EQ(script.find("\r\n" + chcp + " " + std::to_string(::GetOEMCP()) + " >nul 2>&1\r\npushd ") !=
+                      script.npos,
+                  switches);
+        EXPECT_EQ(std::ranges::distance(script | std::views::split(chcp)) - 1, switches ? 4 : 0);
 
         ::DeleteFileW((folder + c.source).c_str());
         const std::wstring changed = folder + c.changed;
@@ -174,7 +181,7 @@ TEST(PieceRun, PiecesAndBatchFileRejoinTheSource) {
         EXPECT_EQ(join.exitCode, c.changed.empty() ? 0u : 1u) << "cmd, started elsewhere";
         EXPECT_EQ(join.output, c.changed.empty() ? L"Fertig: \"" + c.source + L"\" ist wieder zusammengesetzt (" +
                                                        std::to_wstring(c.length) + L" Byte).\r\n"
-                                                 : L"Fehler: " + c.message);
+                                                 : L"Fehler: " + c.message + pause);
         EXPECT_TRUE(Contents(folder) == expected) << "joined, or nothing changed; no temporary file left";
     }
     if (notRun.any) {
@@ -346,39 +353,52 @@ TEST(PieceRun, ABatchFileThatCannotEnterItsFolderSaysSo) {
                                        "echo %errorlevel%\r\npopd\r\ncd\r\n");
     EXPECT_EQ(RunScript(parent / L"caller.bat", parent.path).output,
               L"Fehler: Der Ordner \"" + parent.path +
-                  L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n1\r\n" + parent.path + L"\r\n");
+                  L"\\ab\\\" ist nicht erreichbar. Es wurde nichts geschrieben.\r\n" + PauseText() + L"1\r\n" +
+                  parent.path + L"\r\n");
 }
 
 // What only Windows shows: a source that is a symbolic link, split at its target's length; the exact size of a piece
-// past 4 GiB and the command line the interpreter was started with.
-TEST(PieceRun, ALinkedSourceAPiecePast4GiBAndOnlyADoubleClickWaitsForAKey) {
+// past 4 GiB; the command line the interpreter was started with; the console's code page, which the batch file of a
+// name written out in the OEM one gives back.
+TEST(PieceRun, ALinkedSourceAPiecePast4GiBTheWaitAfterADoubleClickAndTheConsolesCodePage) {
     if (UnderWine()) {
-        GTEST_SKIP() << "Wine makes no symbolic links, and its interpreter gives a file's size modulo 4 GiB and leaves "
-                        "%cmdcmdline% empty";
+        GTEST_SKIP() << "Wine makes no symbolic links, and its interpreter gives a file's size modulo 4 GiB, leaves "
+                        "%cmdcmdline% empty and has no code page without a console";
     }
+    if (!::GetConsoleOutputCP()) {
+        ::AllocConsole();
+    }
+    const UINT consoleCodePage = ::GetConsoleOutputCP();
+    ::SetConsoleOutputCP(CP_UTF8);
     TempFolder folder;
+    const std::wstring source = folder / L"f.\u00E4vi";
     WriteBytes(folder / L"ziel.bin", PatternBytes(2500));
     const bool linked =
-        ::CreateSymbolicLinkW((folder / L"f.avi").c_str(), L"ziel.bin", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+        ::CreateSymbolicLinkW(source.c_str(), L"ziel.bin", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
     if (!linked) {
-        WriteBytes(folder / L"f.avi", PatternBytes(2500));
+        WriteBytes(source, PatternBytes(2500));
     }
     RecordingWindow window;
-    WritePieceSet(folder / L"f.avi", 1024, window);
+    WritePieceSet(source, 1024, window);
     const std::wstring script = folder / L"f.bat";
-    // With its input open, a batch file started as Explorer starts it waits for a key after its last line.
+    // With its input open, a batch file started as Explorer starts it waits for a key after its last line, and says so.
     for (const auto& [command, waits] :
          {std::pair{L"cmd /u /c \"\"" + script + L"\" \"", true}, std::pair{L"cmd /u /c \"" + script + L"\"", false}}) {
-        ::DeleteFileW((folder / L"f.avi").c_str());
+        ::DeleteFileW(source.c_str());
         const ScriptRun run = RunCommand(command, folder.path, L"");
         EXPECT_TRUE(run.waited == waits && run.exitCode == 0) << command;
-        EXPECT_EQ(run.output, L"Fertig: \"f.avi\" ist wieder zusammengesetzt (2500 Byte).\r\n");
+        EXPECT_TRUE(run.output.starts_with(L"Fertig: \"f.\u00E4vi\" ist wieder zusammengesetzt (2500 Byte).\r\n" +
+                                           (waits ? PauseText() : L"")))
+            << run.output;
     }
-    ::DeleteFileW((folder / L"f.avi").c_str());
+    EXPECT_EQ(::GetConsoleOutputCP(), UINT{CP_UTF8}) << "the console's code page is given back";
+    ::SetConsoleOutputCP(consoleCodePage);
+    ::DeleteFileW(source.c_str());
     MakeSparse(folder / L"f.003", (std::int64_t{4} << 30) + 452);
     EXPECT_EQ(
         RunScript(script, folder.path).output,
-        L"Fehler: Das Teil \"f.003\" hat 4294967748 Byte, erwartet sind 452 Byte. Es wurde nichts geschrieben.\r\n");
+        L"Fehler: Das Teil \"f.003\" hat 4294967748 Byte, erwartet sind 452 Byte. Es wurde nichts geschrieben.\r\n" +
+            PauseText());
     if (!linked) {
         GTEST_SKIP() << "the source was no link: Windows lets this user make none (developer mode or an administrator)";
     }

@@ -108,11 +108,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_ACTIVATE:
-        // Give the focus back to the control that had it, as dialogs do.
+        // Give the focus back to the control that had it, as dialogs do; during a run the controls rest, and its end
+        // gives the focus back.
         if (LOWORD(wParam) == WA_INACTIVE) {
-            focusBeforeDeactivation_ = ::GetFocus();
-        } else {
-            ::SetFocus(::IsChild(hwnd_, focusBeforeDeactivation_) ? focusBeforeDeactivation_ : txtGröße);
+            RememberFocus();
+        } else if (!busy_) {
+            RestoreFocus();
         }
         return 0;
     case WM_SETCURSOR:
@@ -297,11 +298,20 @@ void Form1::ShowMessage(const std::wstring& text) {
 }
 
 void Form1::SetBusy(bool busy) {
-    // Windows' shutdown screen names the program that holds it up, and why.
-    if (busy && !busy_) {
-        ::ShutdownBlockReasonCreate(hwnd_, kShutdownReason);
-    } else if (!busy && busy_) {
-        ::ShutdownBlockReasonDestroy(hwnd_);
+    if (busy != busy_) {
+        // The controls show that they take nothing during a run, to the eye and to a screen reader; afterwards the
+        // focus goes back where it was. Windows' shutdown screen names the program that holds it up, and why.
+        if (busy) {
+            RememberFocus();
+            ::ShutdownBlockReasonCreate(hwnd_, kShutdownReason);
+        }
+        for (const HWND control : {txtGröße, cmdOK, cmdEnd}) {
+            ::EnableWindow(control, !busy);
+        }
+        if (!busy) {
+            ::ShutdownBlockReasonDestroy(hwnd_);
+            RestoreFocus();
+        }
     }
     busy_ = busy;
     ::SetCursor(::LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
@@ -362,3 +372,12 @@ void Form1::PumpDuringRun() {
 }
 
 void Form1::FocusSizeField() { ::SetFocus(txtGröße); }
+
+void Form1::RememberFocus() {
+    // Not the window itself (minimized) nor nothing (the controls rest during a run): the control to come back to.
+    if (const HWND focus = ::GetFocus(); ::IsChild(hwnd_, focus)) {
+        focusToRestore_ = focus;
+    }
+}
+
+void Form1::RestoreFocus() { ::SetFocus(::IsChild(hwnd_, focusToRestore_) ? focusToRestore_ : txtGröße); }

@@ -54,6 +54,8 @@ private:
     void ReportError(const std::wstring& text);
     void ShowProgressText();
     void PumpDuringRun();
+    void RememberFocus();
+    void RestoreFocus();
 
     void cmdOK_Click();
     void cmdEnd_Click();
@@ -72,7 +74,7 @@ private:
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     UniqueIcon imageIcon_;
-    HWND focusBeforeDeactivation_ = nullptr;
+    HWND focusToRestore_ = nullptr;  // the control that had the focus before the window was left or a run began
     bool busy_ = false;              // a run is open: hourglass, and nothing may start or end
     bool actionOpen_ = false;        // cmdOK_Click has begun and not yet returned
     std::wstring progressText_;      // the newest progress text

@@ -19,10 +19,13 @@ struct FontDesign {
 // The fonts the controls use, as indexes into kFonts.
 enum class FontRole { Window, SizeLabel, Button, None };
 
+// The TrueType form of "MS Sans Serif", with its metrics: the raster font has the Western European letters alone and
+// only fixed sizes, while this one shows Greek, Cyrillic, Hebrew and Arabic names, and East Asian ones through
+// Windows' font linking.
 inline constexpr std::array<FontDesign, 3> kFonts{{
-    {L"MS Sans Serif", 825, false}, // Window
-    {L"MS Sans Serif", 975, true},  // SizeLabel
-    {L"MS Sans Serif", 825, true},  // Button
+    {L"Microsoft Sans Serif", 825, false}, // Window
+    {L"Microsoft Sans Serif", 975, true},  // SizeLabel
+    {L"Microsoft Sans Serif", 825, true},  // Button
 }};
 
 struct ControlDesign {

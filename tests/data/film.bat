@@ -23,16 +23,16 @@ if not "%ist%"=="2500" goto misslungen
 ren "%~n0.avi.kavro-tmp" "%~n0.avi" >nul 2>&1
 if exist "%~n0.avi.kavro-tmp" goto misslungen
 echo Fertig: "%~n0.avi" ist wieder zusammengesetzt (2500 Byte).
+popd
 setlocal EnableDelayedExpansion
 set "zeile=!cmdcmdline!"
 if not defined zeile goto ohne_warten
 set "zeile=!zeile:"=#!"
 if "!zeile:/c ##=!"=="!zeile!" goto ohne_warten
 if /i not "!zeile:~-7!"==".bat# #" goto ohne_warten
-pause >nul
+pause
 :ohne_warten
 endlocal
-popd
 endlocal
 exit /b 0
 :teil_falsch
@@ -49,12 +49,11 @@ goto fehler
 if not exist "%~n0.avi.kavro-tmp\*" del "%~n0.avi.kavro-tmp" >nul 2>&1
 echo Fehler: "%~n0.avi" konnte nicht zusammengesetzt werden. Ist der Ordner beschreibbar und genug Platz frei? Es wurde nichts geschrieben.
 :fehler
-pause >nul
 popd
+:ende_mit_fehler
+pause
 endlocal
 exit /b 1
 :ordner_fehlt
 echo Fehler: Der Ordner "%~dp0" ist nicht erreichbar. Es wurde nichts geschrieben.
-pause >nul
-endlocal
-exit /b 1
+goto ende_mit_fehler
