@@ -111,15 +111,10 @@ TestDrive::~TestDrive() {
 ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& inputPath) {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    HANDLE pipe[2] = {};
-    if (inputPath.empty() && ::CreatePipe(&pipe[0], &pipe[1], &inherited, 0)) {
-        ::SetHandleInformation(pipe[1], HANDLE_FLAG_INHERIT, 0); // the key is typed here, not by the child
-    }
-    const UniqueFile keyboard(pipe[1]), input(inputPath.empty() ? pipe[0]
-                                                                : ::CreateFileW(inputPath.c_str(), GENERIC_READ, share,
-                                                                                &inherited, OPEN_EXISTING, 0, nullptr));
     const std::wstring outputPath =
         fs::temp_directory_path() / (L"kavro-output-" + std::to_wstring(::GetCurrentProcessId()));
+    const UniqueFile input(
+        ::CreateFileW(inputPath.c_str(), GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr));
     const UniqueFile output(::CreateFileW(outputPath.c_str(), GENERIC_READ | GENERIC_WRITE, share, &inherited,
                                           CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     STARTUPINFOW startup{};
@@ -134,19 +129,14 @@ ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const st
                          &started);
     }
     const UniqueFile process(started.hProcess), thread(started.hThread);
-    DWORD exitCode = ~DWORD{0}, typed = 0; // also when the interpreter did not start
-    const bool waited = keyboard && process && ::WaitForSingleObject(process.Get(), 3000) == WAIT_TIMEOUT;
-    if (waited) {
-        ::WriteFile(keyboard.Get(), "\r\n", 2, &typed, nullptr);
-    }
+    DWORD exitCode = ~DWORD{0}, read = 0; // also when the interpreter did not start
     if (process && ::WaitForSingleObject(process.Get(), 120000) == WAIT_TIMEOUT) {
         ::TerminateProcess(process.Get(), exitCode);
     }
     ::GetExitCodeProcess(process.Get(), &exitCode);
     std::wstring printed(::GetFileSize(output.Get(), nullptr) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
     ::SetFilePointer(output.Get(), 0, nullptr, FILE_BEGIN);
     ::ReadFile(output.Get(), printed.data(), static_cast<DWORD>(printed.size() * sizeof(wchar_t)), &read, nullptr);
-    return {exitCode, printed, waited};
+    return {exitCode, printed};
 }
 #endif

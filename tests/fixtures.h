@@ -49,16 +49,14 @@ struct TestDrive {
 // Makes a file of length bytes that are all zero and take no room, where the file system has sparse files.
 void MakeSparse(const std::wstring& path, std::int64_t length);
 
-// How a command ended and what it printed; whether it still ran three seconds after its start with its input open.
+// How a command ended and what it printed.
 struct ScriptRun {
     DWORD exitCode;
     std::wstring output;
-    bool waited = false;
 };
 
 // Runs a command line in the current folder startIn with its input from the file input and COPYCMD=/-Y, as a user's
-// environment may have it. With no file, its input is held open, as a console's is, and a key is typed after three
-// seconds. One that has not ended after two minutes (waiting for an answer) is ended.
+// environment may have it. One that has not ended after two minutes (waiting for an answer) is ended.
 ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& input = L"nul");
 
 // What the interpreter's pause prints where nobody can type: its line, in the system's language.

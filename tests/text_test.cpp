@@ -14,40 +14,25 @@
 
 namespace {
 
-// The runs show names up to piece 2000, every kind of stem a file dialog gives, and that d.0001 is no piece of theirs.
-TEST(Naming, PieceNumbersPastTheRuns) {
-    EXPECT_EQ(PieceNumberText(10000), L"10000");
-    EXPECT_EQ(PieceNumberOf(L"2147483648"), 2147483648);
-}
-
+// The worked example's batch file, byte for byte (ASCII), as a user finds it beside the pieces of film.avi; piece names
+// past the runs' (d.0001 is no piece of theirs).
 TEST(ScriptText, ChecksEveryPieceAndJoinsUnderATemporaryNameByItsOwnName) {
-    // The worked example's batch file, byte for byte (ASCII), as a user finds it beside the pieces of film.avi.
     std::ifstream file(KAVRO_TEST_DATA "/film.bat", std::ios::binary);
-    const std::wstring film{std::istreambuf_iterator<char>(file), {}};
-    EXPECT_EQ(ScriptText(L"film.avi", 2500, 1024, 850), film);
+    EXPECT_EQ(ScriptText(L"film.avi", 2500, 1024, 850), std::wstring(std::istreambuf_iterator<char>(file), {}));
+    EXPECT_TRUE(PieceNumberText(10000) == L"10000" && PieceNumberOf(L"2147483648") == 2147483648);
 }
 
 TEST(FreeSpace, ARunIsRefusedOnlyWhenItsFilesInWholeAllocationUnitsCannotFit) {
-    // A source of length bytes in pieces, and a batch file of script bytes, in units of 4 KiB, 512 bytes or bytes.
-    const std::tuple<std::int64_t, std::int32_t, std::uint64_t, std::uint32_t, std::uint64_t> room[] = {
-        {20480, 1024, 100, 4096, 86016},
-        {20480, 1024, 100, 0, 20580},
-        {2500, 1024, 0, 512, 2560},
-        {2048, 1024, 0, 4096, 8192},
-    };
-    for (const auto& [length, pieceSize, script, unit, onDisk] : room) {
-        EXPECT_EQ(RunOnDisk(length, pieceSize, script, unit), onDisk) << length << " in units of " << unit;
-    }
-    const DriveSpace free1000{1000, 4096, false, false};
+    // A source of length bytes in pieces and a batch file of script bytes take, in units of 4 KiB, 512 bytes or bytes:
+    EXPECT_EQ(RunOnDisk(20480, 1024, 100, 4096), 86016u);
+    EXPECT_EQ(RunOnDisk(20480, 1024, 100, 0), 20580u);
+    EXPECT_EQ(RunOnDisk(2500, 1024, 0, 512), 2560u);  // the last piece 452 bytes
+    EXPECT_EQ(RunOnDisk(2048, 1024, 0, 4096), 8192u); // no empty third piece
     // Replaced files are deleted first; a compressed folder may hold more; nothing where Windows could not say.
+    const DriveSpace free1000{1000, 4096, false, false}, full{0, 0, false, false}, compressed{1000, 0, false, true};
     const std::tuple<std::uint64_t, std::uint64_t, std::optional<DriveSpace>, bool> cases[] = {
-        {1000, 0, free1000, false},
-        {1001, 0, free1000, true},
-        {1001, 1, free1000, false},
-        {1000, 2000, {{0, 0, false, false}}, false},
-        {1001, 0, {{1000, 0, false, true}}, false},
-        {1001, 0, std::nullopt, false},
-    };
+        {1000, 0, free1000, false}, {1001, 0, free1000, true},    {1001, 1, free1000, false},
+        {1000, 2000, full, false},  {1001, 0, compressed, false}, {1001, 0, std::nullopt, false}};
     for (const auto& [needed, replaced, space, refused] : cases) {
         EXPECT_EQ(SpaceIsShort(needed, replaced, space), refused) << needed << " " << replaced;
     }
