@@ -79,16 +79,14 @@ TempFolder::~TempFolder() {
 }
 
 TestDrive::TestDrive() {
-    if (UnderWine()) {
-        const wchar_t* drive = _wgetenv(L"KAVRO_TEST_DRIVE");
-        root = drive ? drive + std::wstring(L"\\") : L"";
-        before = FileNames(root);
-        return;
+    const wchar_t* const drive = _wgetenv(L"KAVRO_TEST_DRIVE");
+    if (UnderWine() && drive && FileNames(drive + std::wstring(L"\\")).empty()) {
+        root = drive + std::wstring(L"\\");
     }
-    const DWORD used = ::GetLogicalDrives();
-    for (wchar_t letter = L'Z'; letter > L'D' && root.empty(); --letter) {
+    for (wchar_t letter = L'Z'; !UnderWine() && letter > L'D' && root.empty(); --letter) {
         const std::wstring device{letter, L':'};
-        if (!(used & (1u << (letter - L'A'))) && ::DefineDosDeviceW(0, device.c_str(), folder.path.c_str())) {
+        if (!(::GetLogicalDrives() & (1u << (letter - L'A'))) &&
+            ::DefineDosDeviceW(0, device.c_str(), folder.path.c_str())) {
             root = device + L"\\";
         }
     }
@@ -97,14 +95,11 @@ TestDrive::TestDrive() {
 TestDrive::~TestDrive() {
     if (!UnderWine() && !root.empty()) {
         ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, root.substr(0, 2).c_str(), folder.path.c_str());
-    } else if (!root.empty()) {
-        for (const auto& name : FileNames(root)) {
-            if (std::find(before.begin(), before.end(), name) == before.end()) {
-                ::SetFileAttributesW((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                std::error_code ignored;
-                fs::remove_all(root + name, ignored);
-            }
-        }
+    }
+    for (const auto& name : UnderWine() && !root.empty() ? FileNames(root) : std::vector<std::wstring>()) {
+        ::SetFileAttributesW((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::error_code ignored;
+        fs::remove_all(root + name, ignored);
     }
 }
 

@@ -32,31 +32,25 @@ struct TempFolder {
 // Whether the tests run under Wine, whose command interpreter cannot show some of what Windows' shows.
 bool UnderWine();
 
-// A drive of the test's own while it lives: its root, "X:\", or empty where there is none. On Windows a free letter
-// mapped to a fresh folder; under Wine, which cannot map one, the drive KAVRO_TEST_DRIVE that cmake/wine-run.sh points
-// at a fresh folder (a small file system where it may mount one). Deletes only what was made there.
+// A drive of the test's own, root "X:\" (or none): on Windows a letter mapped to a fresh folder, under Wine the empty
+// KAVRO_TEST_DRIVE of cmake/wine-run.sh (of 4 MiB where it can). Deletes only what was made there.
 struct TestDrive {
     TestDrive();
-    TestDrive(const TestDrive&) = delete;
-    TestDrive& operator=(const TestDrive&) = delete;
     ~TestDrive();
 
     TempFolder folder;
     std::wstring root;
-    std::vector<std::wstring> before; // what the root held at the start
 };
 
 // Makes a file of length bytes that are all zero and take no room, where the file system has sparse files.
 void MakeSparse(const std::wstring& path, std::int64_t length);
 
-// How a command ended and what it printed.
-struct ScriptRun {
+struct ScriptRun { // how a command ended and what it printed
     DWORD exitCode;
     std::wstring output;
 };
 
-// Runs a command line in the current folder startIn with its input from the file input and COPYCMD=/-Y, as a user's
-// environment may have it. One that has not ended after two minutes (waiting for an answer) is ended.
+// Runs a command in folder startIn, input from input, COPYCMD=/-Y as a user's may be; ended after two minutes.
 ScriptRun RunCommand(std::wstring command, const std::wstring& startIn, const std::wstring& input = L"nul");
 
 // What the interpreter's pause prints where nobody can type: its line, in the system's language.
@@ -64,8 +58,7 @@ inline std::wstring PauseText() {
     return RunCommand(L"cmd /u /c pause", std::filesystem::temp_directory_path()).output;
 }
 
-// Starts a batch file as Explorer does, cmd /c ""path" ", with delayed expansion on, as a user's registry may have it;
-// its output in UTF-16 (cmd /u).
+// Starts a batch file as Explorer does, cmd /c ""path" ", with delayed expansion on as a user's registry may have it.
 inline ScriptRun RunScript(const std::wstring& scriptPath, const std::wstring& startIn) {
     return RunCommand(L"cmd /u /v:on /c \"\"" + scriptPath + L"\" \"", startIn);
 }

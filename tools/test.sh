@@ -40,9 +40,9 @@ ctest --preset native 2>&1 | tee build/native-tests.log
 xvfb-run -a ctest --preset windows 2>&1 | tee build/windows-tests.log
 
 # What could not run here, with the reason each test gives.
-echo "Checks skipped here:"
-grep -h -A1 ': Skipped$' build/native/Testing/Temporary/LastTest.log build/windows/Testing/Temporary/LastTest.log |
-    grep -v -E ': Skipped$|^--$' | sed 's/^/    /'
+skipped=$(grep -h -A1 ': Skipped$' build/native/Testing/Temporary/LastTest.log build/windows/Testing/Temporary/LastTest.log |
+    grep -v -E ': Skipped$|^--$')
+echo "Checks skipped here: ${skipped:-none}"
 
 WINEPREFIX="$KAVRO_ROOT/build/windows/test-wineprefix" wineserver -k 2>/dev/null
 
