@@ -10,6 +10,9 @@ if(EXISTS "${KAVRO_GTEST_SOURCE_DIR}/CMakeLists.txt")
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    # Its cmake_minimum_required predates CMAKE_MSVC_RUNTIME_LIBRARY, which would otherwise not reach its targets: a
+    # Debug build would link its /MT with Kavro's /MTd.
+    set(CMAKE_POLICY_DEFAULT_CMP0091 NEW)
     # Its own warnings are not ours to fix: neither our warnings-as-errors nor its own -WX (MSVC), with which any new
     # warning of a newer compiler would stop the build in GoogleTest's code.
     set(kavro_warning_as_error ${CMAKE_COMPILE_WARNING_AS_ERROR})

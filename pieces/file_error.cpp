@@ -55,6 +55,9 @@ std::wstring ReasonText(DWORD code) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return L"Auf dem Datenträger ist nicht genügend Speicherplatz frei.";
+    case ERROR_CANNOT_MAKE: // a FAT32 folder holds about 65000 entries, fewer for long names
+        return L"Der Ordner kann keine weiteren Dateien aufnehmen. Bitte wählen Sie eine größere Dateigröße, damit es "
+               L"weniger Teile werden, oder einen Ordner auf einem anderen Laufwerk.";
     default:
         return SystemText(code);
     }

@@ -38,15 +38,18 @@ NamedFile CreatePieceFile(const std::wstring& path) {
             throw FileError(::GetLastError(), FileAction::DeleteOld, path);
         }
         handle = CreateForWriting(path, CREATE_NEW);
-        // A deleted file that another program (a preview, a virus scanner, the indexer) still holds keeps its name
-        // until that program lets go: Windows refuses the new one as access denied, Wine as existing.
-        const DWORD code = ::GetLastError();
-        if (!handle && (code == ERROR_ACCESS_DENIED || code == ERROR_FILE_EXISTS)) {
-            throw FileError(ERROR_DELETE_PENDING, FileAction::Create, path);
-        }
     }
     if (!handle) {
-        throw FileError(::GetLastError(), FileAction::Create, path);
+        // A deleted file that another program (a preview, a virus scanner, the indexer) still holds keeps its name,
+        // still listed, until that program lets go; Windows refuses a new one as access denied (FAT, exFAT, shares;
+        // NTFS frees the name at once), Wine as existing. A name not listed was refused for want of the right.
+        DWORD code = ::GetLastError();
+        WIN32_FIND_DATAW found{};
+        if ((code == ERROR_ACCESS_DENIED || code == ERROR_FILE_EXISTS) &&
+            UniqueFind(::FindFirstFileW(path.c_str(), &found))) {
+            code = ERROR_DELETE_PENDING;
+        }
+        throw FileError(code, FileAction::Create, path);
     }
     return {std::move(handle), path};
 }

@@ -27,7 +27,7 @@ std::optional<DriveSpace> FreeSpaceOf(const std::wstring& folder) {
     }
     // The allocation unit and the read-only flag are the volume's, asked of its root (a drive, a share or the folder
     // a volume is mounted in).
-    std::wstring root(folder.size() + 1, L'\0');
+    std::wstring root(folder.size() + MAX_PATH, L'\0'); // the volume's path need not be a prefix of the folder's
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0, flags = 0;
     const bool rooted = ::GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size()));
     const bool sized =
@@ -56,7 +56,8 @@ std::vector<FoundFile> FilesInTheWay(const std::wstring& stem, std::int64_t piec
         if ((number && *number <= pieceCount) || SameIgnoringCase(suffix, L"bat")) {
             files.push_back({std::wstring(name),
                              (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-                             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+                             (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                             (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0});
         }
     }
     return files;

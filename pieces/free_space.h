@@ -45,6 +45,7 @@ struct FoundFile {
     std::wstring name;
     std::uint64_t bytes;
     bool folder;
+    bool readOnly;
 };
 
 // What lies beside stem under the names a run writes, whatever its case: old pieces of its numbers (1 to pieceCount)

@@ -144,7 +144,8 @@ void RefuseForeignScript(const std::wstring& scriptPath) {
 
 // A run that cannot fit would copy for minutes, fail with a full disk and leave pieces that join nothing. Each file
 // takes whole allocation units, so a thousand small pieces may need four times their bytes. The files it replaces are
-// deleted before it writes, so their room counts as free; a folder of one of its names is refused.
+// deleted before it writes, so their room counts as free; a folder of one of its names, and a read-only old piece,
+// which Windows would not let it delete, are refused.
 void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t length,
                         std::int32_t pieceSize, std::uint64_t scriptBytes) {
     const std::wstring folder = sourcePath.substr(0, sourcePath.size() - NameOnly(sourcePath).size());
@@ -163,6 +164,9 @@ void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem
                                                      L" trägt den Namen einer Datei, die das Zerlegen schreiben "
                                                      L"würde. Es wurde nichts geschrieben. Bitte verschieben oder "
                                                      L"benennen Sie diesen Ordner um.");
+        }
+        if (old.readOnly) {
+            throw FileError(ERROR_ACCESS_DENIED, FileAction::DeleteOld, folder + old.name);
         }
         replaced += OnDisk(old.bytes, cluster);
     }

@@ -122,14 +122,15 @@ std::wstring ScriptText(std::wstring_view sourceName, std::int64_t sourceLength,
     add(L"@echo off");
     // Only names written out can go beyond ASCII. The interpreter decodes each line in the console's code page of the
     // moment, which on another machine may not be the one they were written in. The console's own is noted first
-    // (chcp's line ends in its number, in every language) and given back on every way out.
+    // (the number is the second token of chcp's line, split at ":" and ".", in the languages Windows speaks) and given
+    // back on every way out.
     const bool switchesCodePage = !IsAscii(stemWritten + originalSuffix);
     const std::wstring giveCodePageBack =
         switchesCodePage ? std::wstring(L"if defined codepage ") + kChcp + L" %codepage% >nul 2>&1\r\n" : L"";
     if (switchesCodePage) {
         add(L"set \"codepage=\"");
         add(std::wstring(L"for /f \"tokens=2 delims=:.\" %%c in ('") + kChcp +
-            L"') do set /a \"codepage=%%c\" >nul 2>&1");
+            L" 2^>nul') do set /a \"codepage=%%c\" >nul 2>&1");
         add(kChcp + (L" " + std::to_wstring(codePage)) + L" >nul 2>&1");
     }
     // Started from a network folder, as administrator or from another folder, the interpreter's current folder is not

@@ -86,7 +86,7 @@ TestDrive::TestDrive() {
     for (wchar_t letter = L'Z'; !UnderWine() && letter > L'D' && root.empty(); --letter) {
         const std::wstring device{letter, L':'};
         if (!(::GetLogicalDrives() & (1u << (letter - L'A'))) &&
-            ::DefineDosDeviceW(0, device.c_str(), folder.path.c_str())) {
+            ::DefineDosDeviceW(DDD_NO_BROADCAST_SYSTEM, device.c_str(), folder.path.c_str())) {
             root = device + L"\\";
         }
     }
@@ -94,7 +94,8 @@ TestDrive::TestDrive() {
 
 TestDrive::~TestDrive() {
     if (!UnderWine() && !root.empty()) {
-        ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, root.substr(0, 2).c_str(), folder.path.c_str());
+        ::DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_NO_BROADCAST_SYSTEM, root.substr(0, 2).c_str(),
+                           folder.path.c_str());
     }
     for (const auto& name : UnderWine() && !root.empty() ? FileNames(root) : std::vector<std::wstring>()) {
         ::SetFileAttributesW((root + name).c_str(), FILE_ATTRIBUTE_NORMAL);

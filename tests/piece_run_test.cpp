@@ -146,16 +146,18 @@ TEST(PieceRun, EveryRunJoinsAgainOrNamesItsFailureAndLeavesNothingThatJoinsWrong
                 246),
         failure(n246, j246, Way::None, "", ERROR_FILENAME_EXCED_RANGE, L"256 Zeichen", {n246}, kDriveRoot),
         failure(L"50%€.txt", L"50%€.txt", Way::None, "", ERROR_NO_UNICODE_TRANSLATION, rename, {L"50%€.txt"}),
-        // A batch file not Kavro's to replace, a folder in the way; too many pieces, refused before the batch file's
-        // text, which could not hold the name, is made.
+        // A batch file not Kavro's to replace, a folder or a read-only old piece in the way; too many pieces, refused
+        // before the batch file's text, which could not hold the name, is made.
         failure(L"setup.exe", L"setup.bat", Way::Bytes, users, ERROR_FILE_EXISTS, L"keine Batch-Datei von Kavro",
                 setup),
         failure(L"f.avi", L"f.bat", Way::Hidden, "@rem Kavro: alt\r\n", ERROR_ACCESS_DENIED, L"versteckt", two),
         failure(L"f.avi", L"f.bat", Way::Folder, "", ERROR_ALREADY_EXISTS, L"Ordner", two),
         failure(L"f.avi", L"f.002", Way::Folder, "", ERROR_ALREADY_EXISTS, L"Ordner", {L"f.002", L"f.avi"}),
+        failure(L"f.avi", L"f.002", Way::ReadOnly, "old", ERROR_ACCESS_DENIED, L"schreibgeschützt",
+                {L"f.002", L"f.avi"}),
         failure(wide, wide, Way::None, "", ERROR_INVALID_PARAMETER, many, {wide}, 0, 1, 100000),
         // Failed on the way: the pieces so far stay, the batch file stays empty.
-        failure(L"f.avi", L"f.002", Way::ReadOnly, "old", ERROR_ACCESS_DENIED, L"schreibgeschützt", four),
+
         failure(L"f.avi", L"f.bat", Way::Held, "old", ERROR_SHARING_VIOLATION, L"anderen Programm", two),
         failure(L"f.avi", L"f.002", Way::HeldForDeletion, "old", ERROR_DELETE_PENDING, L"offen gehalten", three),
         failure(L"f.avi", L"f.002", Way::DiskFull, "", ERROR_DISK_FULL, L"Speicherplatz", four),

@@ -310,7 +310,9 @@ void Form1::SetBusy(bool busy) {
         }
         if (!busy) {
             ::ShutdownBlockReasonDestroy(hwnd_);
-            RestoreFocus();
+            if (::GetActiveWindow() == hwnd_) { // SetFocus would activate a window the user has left
+                RestoreFocus();
+            }
         }
     }
     busy_ = busy;
