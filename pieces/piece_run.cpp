@@ -142,10 +142,28 @@ void RefuseForeignScript(const std::wstring& scriptPath) {
     }
 }
 
+// The room the old files of a run's names free on a drive of cluster bytes: it deletes them before it writes. A
+// folder of one of its names, and a read-only old piece, which Windows would not let it delete, are refused.
+std::uint64_t RoomOfOldFiles(const std::wstring& folder, const std::wstring& stem, std::int64_t pieceCount,
+                             std::uint32_t cluster) {
+    std::uint64_t room = 0;
+    for (const FoundFile& old : FilesInTheWay(stem, pieceCount)) {
+        if (old.folder) {
+            throw RunError(ERROR_ALREADY_EXISTS, L"Der Ordner " + Quoted(folder + old.name) +
+                                                     L" trägt den Namen einer Datei, die das Zerlegen schreiben "
+                                                     L"würde. Es wurde nichts geschrieben. Bitte verschieben oder "
+                                                     L"benennen Sie diesen Ordner um.");
+        }
+        if (old.readOnly) {
+            throw FileError(ERROR_ACCESS_DENIED, FileAction::DeleteOld, folder + old.name);
+        }
+        room += OnDisk(old.bytes, cluster);
+    }
+    return room;
+}
+
 // A run that cannot fit would copy for minutes, fail with a full disk and leave pieces that join nothing. Each file
-// takes whole allocation units, so a thousand small pieces may need four times their bytes. The files it replaces are
-// deleted before it writes, so their room counts as free; a folder of one of its names, and a read-only old piece,
-// which Windows would not let it delete, are refused.
+// takes whole allocation units, so a thousand small pieces may need four times their bytes.
 void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem, std::int64_t length,
                         std::int32_t pieceSize, std::uint64_t scriptBytes) {
     const std::wstring folder = sourcePath.substr(0, sourcePath.size() - NameOnly(sourcePath).size());
@@ -157,19 +175,7 @@ void RefuseWithoutSpace(const std::wstring& sourcePath, const std::wstring& stem
                                                 L"Datei auf ein beschreibbares Laufwerk.");
     }
     const std::uint32_t cluster = space ? space->clusterBytes : 0;
-    std::uint64_t replaced = 0;
-    for (const FoundFile& old : FilesInTheWay(stem, PieceCount(length, pieceSize))) {
-        if (old.folder) {
-            throw RunError(ERROR_ALREADY_EXISTS, L"Der Ordner " + Quoted(folder + old.name) +
-                                                     L" trägt den Namen einer Datei, die das Zerlegen schreiben "
-                                                     L"würde. Es wurde nichts geschrieben. Bitte verschieben oder "
-                                                     L"benennen Sie diesen Ordner um.");
-        }
-        if (old.readOnly) {
-            throw FileError(ERROR_ACCESS_DENIED, FileAction::DeleteOld, folder + old.name);
-        }
-        replaced += OnDisk(old.bytes, cluster);
-    }
+    const std::uint64_t replaced = RoomOfOldFiles(folder, stem, PieceCount(length, pieceSize), cluster);
     const std::uint64_t needed = RunOnDisk(length, pieceSize, scriptBytes, cluster);
     if (SpaceIsShort(needed, replaced, space)) {
         throw RunError(ERROR_DISK_FULL, L"Im Ordner " + Quoted(folder) +
